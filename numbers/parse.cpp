@@ -1,0 +1,126 @@
+#include "numbers/parse.h"
+
+#include <cmath>
+
+namespace {
+
+// Suffix letters are case-sensitive; lower-case k is milli's neighbour only in the real part.
+double real_suffix(QChar c)
+{
+    switch (c.unicode()) {
+    case u'p': return 1e-12;
+    case u'n': return 1e-9;
+    case u'u': return 1e-6;
+    case u'm': return 1e-3;
+    case u'K':
+    case u'k': return 1e3;
+    case u'M': return 1e6;
+    case u'G': return 1e9;
+    default: return 0.0;
+    }
+}
+
+double imaginary_suffix(QChar c)
+{
+    return c == u'k' ? 0.0 : real_suffix(c);
+}
+
+void chop_blanks(QStringView &s)
+{
+    while (s.endsWith(u' '))
+        s.chop(1);
+}
+
+// Takes a suffix letter off the end; returns its factor, or 1 when there is none.
+double take_suffix(QStringView &s, double (*suffix)(QChar))
+{
+    if (s.isEmpty())
+        return 1.0;
+    const double factor = suffix(s.back());
+    if (factor == 0.0)
+        return 1.0;
+    s.chop(1);
+    return factor;
+}
+
+} // namespace
+
+bool convert_number(QStringView text, double &value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);
+    // Overflow already fails in toDouble, so a non-finite success can only be a spelling of
+    // infinity or NaN, which the user must not be able to type.
+    if (!ok || !std::isfinite(value)) {
+        value = 0.0;
+        return false;
+    }
+    return true;
+}
+
+int parse_value(QStringView text, Complex &out)
+{
+    qsizetype marker = text.indexOf(u'i');
+    if (marker < 0)
+        marker = text.indexOf(u'j');
+
+    QStringView real = marker < 0 ? text : text.left(marker);
+    double sign = 1.0;
+
+    out.re = 0.0;
+    if (!real.isEmpty()) {
+        chop_blanks(real);
+        // The sign between the parts belongs to the imaginary part; a lone trailing sign
+        // or comma is dropped even without a marker.
+        if (real.endsWith(u'+')) {
+            real.chop(1);
+        } else if (real.endsWith(u'-')) {
+            sign = -1.0;
+            real.chop(1);
+        } else if (real.endsWith(u',')) {
+            real.chop(1);
+        }
+        if (!real.isEmpty()) {
+            const double factor = take_suffix(real, real_suffix);
+            double v = 0.0;
+            const bool ok = convert_number(real, v);
+            out.re = v * factor;
+            if (!ok)
+                return KIND_INVALID;
+        }
+    }
+
+    if (marker < 0) {
+        out.im = 0.0;
+        return KIND_REAL;
+    }
+
+    QStringView imag = text.mid(marker + 1);
+    chop_blanks(imag);
+    const double factor = take_suffix(imag, imaginary_suffix);
+    double magnitude = factor; // a bare marker ("5+i", "5+iK") stands for the factor itself
+    bool ok = true;
+    if (!imag.isEmpty()) {
+        double v = 0.0;
+        ok = convert_number(imag, v);
+        magnitude = v * factor;
+    }
+    out.im = sign < 0 ? -magnitude : magnitude;
+    return ok ? KIND_COMPLEX : KIND_INVALID;
+}
+
+int read_complex_inputs(const QString texts[6], int direction, Complex values[6], int &kind_flags)
+{
+    kind_flags = 0;
+    int failures = 0;
+    for (int i = 0; i < 6; ++i) {
+        const bool input = (direction == 1 && i < 3) || (direction == 0 && i >= 3);
+        if (!input)
+            continue;
+        const int kind = parse_value(texts[i], values[i]);
+        if (kind == KIND_INVALID)
+            ++failures;
+        kind_flags |= kind;
+    }
+    return failures;
+}
