@@ -19,6 +19,7 @@ endif()
 if(OHMARA_FUZZ)
     # Coverage instrumentation for the core; each fuzz target links the fuzzer's main.
     target_compile_options(ohmara_common INTERFACE
-        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+        -fno-omit-frame-pointer)
     target_link_options(ohmara_common INTERFACE -fsanitize=address,undefined)
 endif()
