@@ -1,0 +1,168 @@
+#include "app/ohmara.h"
+
+#include "ui_ohmara.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStatusBar>
+
+const char *const ohmara::notice_text =
+    "Ohmara is freeware by the Ohmara authors - https://ohmara.example.org";
+
+namespace {
+
+const char *const RESULT_STYLE = "QLineEdit { background-color: #FF8 }";
+
+} // namespace
+
+ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+    , ui(new Ui::ohmaraClass)
+{
+    ui->setupUi(this);
+    m_file_dir = QStringLiteral(".");
+
+    m_notice = new QLabel(QString::fromLatin1(notice_text));
+    m_notice->setObjectName(QStringLiteral("notice"));
+    statusBar()->addPermanentWidget(m_notice, 0);
+
+    m_digits = ui->sb_digits->value();
+
+    connect(ui->actionLoad, &QAction::triggered, this, &ohmara::fread_slot);
+    connect(ui->actionSave, &QAction::triggered, this, &ohmara::fwrite_slot);
+    // Users expect "Exit" to leave the program, like the window's own close button.
+    connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->pb_help, &QPushButton::clicked, this, &ohmara::help_slot);
+    connect(ui->sb_digits, &QSpinBox::valueChanged, this, &ohmara::digits_slot);
+
+    using Slot = void (ohmara::*)();
+    // Tabs 0 to 4: radios to their selector slots, every field's leave to the calculation.
+    struct Tab
+    {
+        QList<QRadioButton *> radios;
+        QList<Slot> radio_slots;
+        QList<QLineEdit *> fields;
+        Slot calculate;
+    };
+    const Tab tabs[] = {
+        {{ui->Radio00, ui->Radio01, ui->Radio02},
+         {&ohmara::Radio00_slot, &ohmara::Radio01_slot, &ohmara::Radio02_slot},
+         {ui->Value00, ui->Value01, ui->Value02},
+         &ohmara::calculate0_slot},
+        {{ui->Radio10, ui->Radio11, ui->Radio12, ui->Radio13, ui->Radio14},
+         {&ohmara::Radio10_slot, &ohmara::Radio11_slot, &ohmara::Radio12_slot,
+          &ohmara::Radio13_slot, &ohmara::Radio14_slot},
+         {ui->Value10, ui->Value11, ui->Value12, ui->Value13, ui->Value14},
+         &ohmara::calculate1_slot},
+        {{ui->Radio20, ui->Radio21, ui->Radio22, ui->Radio23, ui->Radio24},
+         {&ohmara::Radio20_slot, &ohmara::Radio21_slot, &ohmara::Radio22_slot,
+          &ohmara::Radio23_slot, &ohmara::Radio24_slot},
+         {ui->Value20, ui->Value21, ui->Value22, ui->Value23, ui->Value24},
+         &ohmara::calculate2_slot},
+        {{ui->Radio30, ui->Radio31, ui->Radio32, ui->Radio33},
+         {&ohmara::Radio30_slot, &ohmara::Radio31_slot, &ohmara::Radio32_slot,
+          &ohmara::Radio33_slot},
+         {ui->Value30, ui->Value31, ui->Value32, ui->Value33},
+         &ohmara::calculate3_slot},
+        {{ui->Radio40, ui->Radio41, ui->Radio42},
+         {&ohmara::Radio40_slot, &ohmara::Radio41_slot, &ohmara::Radio42_slot},
+         {ui->Value40, ui->Value41, ui->Value42},
+         &ohmara::calculate4_slot},
+    };
+    for (const Tab &tab : tabs) {
+        for (QLineEdit *field : tab.fields) {
+            if (field->isReadOnly())
+                field->setStyleSheet(QString::fromLatin1(RESULT_STYLE));
+        }
+        for (qsizetype m = 0; m < tab.radios.size(); ++m)
+            connect(tab.radios[m], &QRadioButton::clicked, this, tab.radio_slots[m]);
+        for (QLineEdit *field : tab.fields)
+            connect(field, &QLineEdit::editingFinished, this, tab.calculate);
+    }
+
+    connect(ui->sb_network, &QSpinBox::valueChanged, this, &ohmara::network_size_slot);
+    connect(ui->network_solve, &QPushButton::pressed, this, &ohmara::network_solve_slot);
+    connect(ui->network_zero, &QPushButton::pressed, this, &ohmara::network_zero_slot);
+
+    for (QLineEdit *field : {ui->Value50, ui->Value51, ui->Value52})
+        field->setStyleSheet(QString::fromLatin1(RESULT_STYLE));
+    connect(ui->Radio50, &QRadioButton::clicked, this, &ohmara::Radio50_slot);
+    connect(ui->Radio51, &QRadioButton::clicked, this, &ohmara::Radio51_slot);
+    for (QLineEdit *field :
+         {ui->Value50, ui->Value51, ui->Value52, ui->Value53, ui->Value54, ui->Value55})
+        connect(field, &QLineEdit::editingFinished, this, &ohmara::calculate5_slot);
+
+    ui->Value64->setStyleSheet(QString::fromLatin1(RESULT_STYLE));
+    ui->calc6_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #FF8 }"));
+    connect(ui->pd_series6, &QComboBox::activated, this, &ohmara::calc_type6_slot);
+    const Slot rlc_radio_slots[] = {&ohmara::Radio60_slot, &ohmara::Radio61_slot,
+                                    &ohmara::Radio62_slot, &ohmara::Radio63_slot,
+                                    &ohmara::Radio64_slot};
+    QRadioButton *const rlc_radios[] = {ui->Radio60, ui->Radio61, ui->Radio62, ui->Radio63,
+                                        ui->Radio64};
+    for (int m = 0; m < 5; ++m)
+        connect(rlc_radios[m], &QRadioButton::clicked, this, rlc_radio_slots[m]);
+    for (QLineEdit *field : {ui->Value60, ui->Value61, ui->Value62, ui->Value63, ui->Value64})
+        connect(field, &QLineEdit::editingFinished, this, &ohmara::calculate6_slot);
+    ui->figure_stack6->setCurrentIndex(0);
+}
+
+ohmara::~ohmara()
+{
+    // Closing moves the focus out of a field, which would report a leave into a window
+    // that is half gone: silence the fields first.
+    for (QLineEdit *field : findChildren<QLineEdit *>())
+        field->disconnect(this);
+    delete ui;
+}
+
+void ohmara::digits_slot(int n)
+{
+    m_digits = n;
+}
+
+// Behaviour of the slots below arrives with the calculators, the network grid, the
+// calculation file and the help dialog.
+void ohmara::fread_slot() {}
+void ohmara::fwrite_slot() {}
+void ohmara::help_slot() {}
+void ohmara::Radio00_slot() {}
+void ohmara::Radio01_slot() {}
+void ohmara::Radio02_slot() {}
+void ohmara::calculate0_slot() {}
+void ohmara::Radio10_slot() {}
+void ohmara::Radio11_slot() {}
+void ohmara::Radio12_slot() {}
+void ohmara::Radio13_slot() {}
+void ohmara::Radio14_slot() {}
+void ohmara::calculate1_slot() {}
+void ohmara::Radio20_slot() {}
+void ohmara::Radio21_slot() {}
+void ohmara::Radio22_slot() {}
+void ohmara::Radio23_slot() {}
+void ohmara::Radio24_slot() {}
+void ohmara::calculate2_slot() {}
+void ohmara::Radio30_slot() {}
+void ohmara::Radio31_slot() {}
+void ohmara::Radio32_slot() {}
+void ohmara::Radio33_slot() {}
+void ohmara::calculate3_slot() {}
+void ohmara::Radio40_slot() {}
+void ohmara::Radio41_slot() {}
+void ohmara::Radio42_slot() {}
+void ohmara::calculate4_slot() {}
+void ohmara::network_size_slot(int) {}
+void ohmara::network_solve_slot() {}
+void ohmara::network_zero_slot() {}
+void ohmara::network_edit_slot(int) {}
+void ohmara::Radio50_slot() {}
+void ohmara::Radio51_slot() {}
+void ohmara::calculate5_slot() {}
+void ohmara::calc_type6_slot(int) {}
+void ohmara::Radio60_slot() {}
+void ohmara::Radio61_slot() {}
+void ohmara::Radio62_slot() {}
+void ohmara::Radio63_slot() {}
+void ohmara::Radio64_slot() {}
+void ohmara::calculate6_slot() {}

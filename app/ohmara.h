@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+class QLabel;
+
+namespace Ui {
+class ohmaraClass;
+}
+
+// The one main window. It owns every widget and all calculator state; its slots only move
+// text between the widgets and the core library.
+class ohmara : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ohmara)
+
+public:
+    explicit ohmara(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~ohmara() override;
+
+    // Width in characters of every answer a formula tab writes.
+    int digits() const { return m_digits; }
+
+    // The status-bar notice, kept in one place.
+    static const char *const notice_text;
+
+    // The slots are declared in the order of the window's slot table: file access, help and
+    // the digits first, then tab by tab. Tests read the order back through the meta-object.
+public slots:
+    void fread_slot();
+    void fwrite_slot();
+    void help_slot();
+    void digits_slot(int n);
+    void Radio00_slot();
+    void Radio01_slot();
+    void Radio02_slot();
+    void calculate0_slot();
+    void Radio10_slot();
+    void Radio11_slot();
+    void Radio12_slot();
+    void Radio13_slot();
+    void Radio14_slot();
+    void calculate1_slot();
+    void Radio20_slot();
+    void Radio21_slot();
+    void Radio22_slot();
+    void Radio23_slot();
+    void Radio24_slot();
+    void calculate2_slot();
+    void Radio30_slot();
+    void Radio31_slot();
+    void Radio32_slot();
+    void Radio33_slot();
+    void calculate3_slot();
+    void Radio40_slot();
+    void Radio41_slot();
+    void Radio42_slot();
+    void calculate4_slot();
+    void network_size_slot(int n);
+    void network_solve_slot();
+    void network_zero_slot();
+    void network_edit_slot(int cell);
+    void Radio50_slot();
+    void Radio51_slot();
+    void calculate5_slot();
+    void calc_type6_slot(int circuit);
+    void Radio60_slot();
+    void Radio61_slot();
+    void Radio62_slot();
+    void Radio63_slot();
+    void Radio64_slot();
+    void calculate6_slot();
+
+private:
+    Ui::ohmaraClass *ui;
+    QLabel *m_notice;
+    int m_digits = 9;
+    QString m_file_dir;
+};
