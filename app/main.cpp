@@ -4,8 +4,14 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    ohmara window;
-    window.show();
-    return app.exec();
+    Q_INIT_RESOURCE(pics);
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        ohmara window;
+        window.show();
+        status = app.exec();
+    }
+    Q_CLEANUP_RESOURCE(pics);
+    return status;
 }

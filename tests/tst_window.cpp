@@ -72,12 +72,15 @@ class tst_window : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { Q_INIT_RESOURCE(pics); }
     void init() { m_window = new ohmara; }
     void cleanup() { delete m_window; }
 
     void widgets_data();
     void widgets();
     void frame();
+    void pictures_data();
+    void pictures();
     void tabs_data();
     void tabs();
     void menu();
@@ -220,6 +223,34 @@ void tst_window::frame()
              QString("QPlainTextEdit { background-color: #FF8 }"));
     for (int n = 0; n <= 6; ++n)
         QCOMPARE(m_window->findChild<QLabel *>(QString("Error%1").arg(n))->font().bold(), true);
+}
+
+void tst_window::pictures_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("Formula0") << ":/pics/UOhmplus.png" << QSize(158, 121);
+    QTest::newRow("Formula1") << ":/pics/charge_cap.png" << QSize(266, 180);
+    QTest::newRow("Formula2") << ":/pics/discharge_cap.png" << QSize(220, 154);
+    QTest::newRow("Formula3") << ":/pics/current_cap.png" << QSize(174, 161);
+    QTest::newRow("Formula4") << ":/pics/Fcplus.png" << QSize(390, 178);
+    QTest::newRow("Formula5") << ":/pics/DY.png" << QSize(304, 220);
+    QTest::newRow("lbl_rlc0") << ":/pics/series_RLC.png" << QSize(235, 271);
+    QTest::newRow("lbl_rlc1") << ":/pics/parallel_RLC.png" << QSize(252, 271);
+    QTest::newRow("lbl_rlc3_2") << ":/pics/LRSC.png" << QSize(214, 271);
+}
+
+void tst_window::pictures()
+{
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    const QImage image(path);
+    QCOMPARE(image.size(), size);
+    auto *label = m_window->findChild<QLabel *>(QTest::currentDataTag());
+    QVERIFY(label);
+    QVERIFY(label->text().isEmpty());
+    const QImage shown = label->pixmap().toImage();
+    QCOMPARE(shown.convertToFormat(image.format()), image);
 }
 
 void tst_window::tabs_data()
