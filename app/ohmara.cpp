@@ -1,24 +1,22 @@
 #include "app/ohmara.h"
 
+#include "app/form_tab.h"
+#include "calculators/ohms_law.h"
 #include "ui_ohmara.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 
 const char *const ohmara::notice_text =
     "Ohmara is freeware by the Ohmara authors - https://ohmara.example.org";
 
-namespace {
-
-const char *const RESULT_STYLE = "QLineEdit { background-color: #FF8 }";
-
-} // namespace
-
 ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , ui(new Ui::ohmaraClass)
+    , m_leaves(new LeaveReporter(this))
 {
     ui->setupUi(this);
     m_file_dir = QStringLiteral(".");
@@ -43,38 +41,51 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
         QList<QRadioButton *> radios;
         QList<Slot> radio_slots;
         QList<QLineEdit *> fields;
+        QLabel *error;
+        int unknown;
         Slot calculate;
     };
     const Tab tabs[] = {
         {{ui->Radio00, ui->Radio01, ui->Radio02},
          {&ohmara::Radio00_slot, &ohmara::Radio01_slot, &ohmara::Radio02_slot},
          {ui->Value00, ui->Value01, ui->Value02},
+         ui->Error0,
+         0,
          &ohmara::calculate0_slot},
         {{ui->Radio10, ui->Radio11, ui->Radio12, ui->Radio13, ui->Radio14},
          {&ohmara::Radio10_slot, &ohmara::Radio11_slot, &ohmara::Radio12_slot,
           &ohmara::Radio13_slot, &ohmara::Radio14_slot},
          {ui->Value10, ui->Value11, ui->Value12, ui->Value13, ui->Value14},
+         ui->Error1,
+         0,
          &ohmara::calculate1_slot},
         {{ui->Radio20, ui->Radio21, ui->Radio22, ui->Radio23, ui->Radio24},
          {&ohmara::Radio20_slot, &ohmara::Radio21_slot, &ohmara::Radio22_slot,
           &ohmara::Radio23_slot, &ohmara::Radio24_slot},
          {ui->Value20, ui->Value21, ui->Value22, ui->Value23, ui->Value24},
+         ui->Error2,
+         0,
          &ohmara::calculate2_slot},
         {{ui->Radio30, ui->Radio31, ui->Radio32, ui->Radio33},
          {&ohmara::Radio30_slot, &ohmara::Radio31_slot, &ohmara::Radio32_slot,
           &ohmara::Radio33_slot},
          {ui->Value30, ui->Value31, ui->Value32, ui->Value33},
+         ui->Error3,
+         0,
          &ohmara::calculate3_slot},
         {{ui->Radio40, ui->Radio41, ui->Radio42},
          {&ohmara::Radio40_slot, &ohmara::Radio41_slot, &ohmara::Radio42_slot},
          {ui->Value40, ui->Value41, ui->Value42},
+         ui->Error4,
+         2,
          &ohmara::calculate4_slot},
     };
-    for (const Tab &tab : tabs) {
-        for (QLineEdit *field : tab.fields) {
-            if (field->isReadOnly())
-                field->setStyleSheet(QString::fromLatin1(RESULT_STYLE));
-        }
+    for (int n = 0; n < 5; ++n) {
+        const Tab &tab = tabs[n];
+        m_forms[n] = std::make_unique<FormTab>(tab.fields, tab.error, tab.unknown);
+        // The start texts of these unknowns are already the answers to the start inputs.
+        if (n <= 2)
+            m_forms[n]->store_shown_answer();
         for (qsizetype m = 0; m < tab.radios.size(); ++m)
             connect(tab.radios[m], &QRadioButton::clicked, this, tab.radio_slots[m]);
         for (QLineEdit *field : tab.fields)
@@ -106,12 +117,17 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     for (QLineEdit *field : {ui->Value60, ui->Value61, ui->Value62, ui->Value63, ui->Value64})
         connect(field, &QLineEdit::editingFinished, this, &ohmara::calculate6_slot);
     ui->figure_stack6->setCurrentIndex(0);
+
+    static const QRegularExpression value_field(QStringLiteral("^Value\\d\\d$"));
+    for (QLineEdit *field : findChildren<QLineEdit *>(value_field))
+        m_leaves->watch(field);
 }
 
 ohmara::~ohmara()
 {
     // Closing moves the focus out of a field, which would report a leave into a window
     // that is half gone: silence the fields first.
+    delete m_leaves;
     for (QLineEdit *field : findChildren<QLineEdit *>())
         field->disconnect(this);
     delete ui;
@@ -122,35 +138,56 @@ void ohmara::digits_slot(int n)
     m_digits = n;
 }
 
-// Behaviour of the slots below arrives with the calculators, the network grid, the
+void ohmara::select_unknown(int tab, int m)
+{
+    m_forms[tab]->select(m);
+    switch (tab) {
+    case 0: calculate0_slot(); break;
+    case 1: calculate1_slot(); break;
+    case 2: calculate2_slot(); break;
+    case 3: calculate3_slot(); break;
+    case 4: calculate4_slot(); break;
+    }
+}
+
+void ohmara::Radio00_slot() { select_unknown(0, 0); }
+void ohmara::Radio01_slot() { select_unknown(0, 1); }
+void ohmara::Radio02_slot() { select_unknown(0, 2); }
+
+void ohmara::Radio10_slot() { select_unknown(1, 0); }
+void ohmara::Radio11_slot() { select_unknown(1, 1); }
+void ohmara::Radio12_slot() { select_unknown(1, 2); }
+void ohmara::Radio13_slot() { select_unknown(1, 3); }
+void ohmara::Radio14_slot() { select_unknown(1, 4); }
+
+void ohmara::Radio20_slot() { select_unknown(2, 0); }
+void ohmara::Radio21_slot() { select_unknown(2, 1); }
+void ohmara::Radio22_slot() { select_unknown(2, 2); }
+void ohmara::Radio23_slot() { select_unknown(2, 3); }
+void ohmara::Radio24_slot() { select_unknown(2, 4); }
+
+void ohmara::Radio30_slot() { select_unknown(3, 0); }
+void ohmara::Radio31_slot() { select_unknown(3, 1); }
+void ohmara::Radio32_slot() { select_unknown(3, 2); }
+void ohmara::Radio33_slot() { select_unknown(3, 3); }
+
+void ohmara::Radio40_slot() { select_unknown(4, 0); }
+void ohmara::Radio41_slot() { select_unknown(4, 1); }
+void ohmara::Radio42_slot() { select_unknown(4, 2); }
+
+void ohmara::calculate0_slot()
+{
+    m_forms[0]->calculate(ohms_law, m_digits);
+}
+
+// Behaviour of the slots below arrives with the other calculators, the network grid, the
 // calculation file and the help dialog.
 void ohmara::fread_slot() {}
 void ohmara::fwrite_slot() {}
 void ohmara::help_slot() {}
-void ohmara::Radio00_slot() {}
-void ohmara::Radio01_slot() {}
-void ohmara::Radio02_slot() {}
-void ohmara::calculate0_slot() {}
-void ohmara::Radio10_slot() {}
-void ohmara::Radio11_slot() {}
-void ohmara::Radio12_slot() {}
-void ohmara::Radio13_slot() {}
-void ohmara::Radio14_slot() {}
 void ohmara::calculate1_slot() {}
-void ohmara::Radio20_slot() {}
-void ohmara::Radio21_slot() {}
-void ohmara::Radio22_slot() {}
-void ohmara::Radio23_slot() {}
-void ohmara::Radio24_slot() {}
 void ohmara::calculate2_slot() {}
-void ohmara::Radio30_slot() {}
-void ohmara::Radio31_slot() {}
-void ohmara::Radio32_slot() {}
-void ohmara::Radio33_slot() {}
 void ohmara::calculate3_slot() {}
-void ohmara::Radio40_slot() {}
-void ohmara::Radio41_slot() {}
-void ohmara::Radio42_slot() {}
 void ohmara::calculate4_slot() {}
 void ohmara::network_size_slot(int) {}
 void ohmara::network_solve_slot() {}

@@ -3,6 +3,10 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
+class FormTab;
+class LeaveReporter;
 class QLabel;
 
 namespace Ui {
@@ -74,8 +78,13 @@ public slots:
     void calculate6_slot();
 
 private:
+    // Unknown selector of the real-valued tabs 0 to 4: repaint, then recalculate.
+    void select_unknown(int tab, int m);
+
     Ui::ohmaraClass *ui;
     QLabel *m_notice;
     int m_digits = 9;
     QString m_file_dir;
+    std::unique_ptr<FormTab> m_forms[5];
+    LeaveReporter *m_leaves;
 };
