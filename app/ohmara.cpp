@@ -1,6 +1,7 @@
 #include "app/ohmara.h"
 
 #include "app/form_tab.h"
+#include "calculators/capacitor.h"
 #include "calculators/ohms_law.h"
 #include "ui_ohmara.h"
 
@@ -180,15 +181,31 @@ void ohmara::calculate0_slot()
     m_forms[0]->calculate(ohms_law, m_digits);
 }
 
+void ohmara::calculate1_slot()
+{
+    m_forms[1]->calculate(capacitor_charge, m_digits);
+}
+
+void ohmara::calculate2_slot()
+{
+    m_forms[2]->calculate(capacitor_discharge, m_digits);
+}
+
+void ohmara::calculate3_slot()
+{
+    m_forms[3]->calculate(constant_current, m_digits);
+}
+
+void ohmara::calculate4_slot()
+{
+    m_forms[4]->calculate(rc_filter, m_digits);
+}
+
 // Behaviour of the slots below arrives with the other calculators, the network grid, the
 // calculation file and the help dialog.
 void ohmara::fread_slot() {}
 void ohmara::fwrite_slot() {}
 void ohmara::help_slot() {}
-void ohmara::calculate1_slot() {}
-void ohmara::calculate2_slot() {}
-void ohmara::calculate3_slot() {}
-void ohmara::calculate4_slot() {}
 void ohmara::network_size_slot(int) {}
 void ohmara::network_solve_slot() {}
 void ohmara::network_zero_slot() {}

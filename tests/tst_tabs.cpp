@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 
 #include <clocale>
@@ -38,9 +39,13 @@ private slots:
     void init();
     void cleanup() { delete m_window; }
 
-    void ohms_law_data();
-    void ohms_law();
+    void flows_data();
+    void flows();
+    void start_texts_are_answers_data();
+    void start_texts_are_answers();
+    void help_example();
     void start_state();
+    void message_becomes_input_data();
     void message_becomes_input();
     void reclick_recalculates();
     void digits_apply_to_next_answer();
@@ -52,6 +57,7 @@ private:
     QLineEdit *field(const QString &name) { return m_window->findChild<QLineEdit *>(name); }
     QList<QLineEdit *> fields(int tab, int count);
     void click(const QString &radio);
+    void show_tab(int tab);
     void type(const QString &name, const QString &text);
 
     ohmara *m_window = nullptr;
@@ -78,6 +84,11 @@ void tst_tabs::click(const QString &radio)
     QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(5, r->height() / 2));
 }
 
+void tst_tabs::show_tab(int tab)
+{
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(tab);
+}
+
 // Replaces the field's text by typing, then leaves it with Tab.
 void tst_tabs::type(const QString &name, const QString &text)
 {
@@ -90,45 +101,111 @@ void tst_tabs::type(const QString &name, const QString &text)
     QTest::keyClick(f, Qt::Key_Tab);
 }
 
-void tst_tabs::ohms_law_data()
+void tst_tabs::flows_data()
 {
-    QTest::addColumn<QString>("radio");
-    QTest::addColumn<QStringList>("typed"); // V, I, R; a null entry is left alone
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("unknown");
+    QTest::addColumn<QStringList>("typed"); // in field order; a null entry is left alone
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("look");
     const QString keep;
-    QTest::newRow("V from I and R") << "Radio00" << QStringList{keep, "2", "3"} << QStringList{"6", "2", "3"} << "" << "YWW";
-    QTest::newRow("negative input") << "Radio00" << QStringList{keep, "-2", "3"} << QStringList{"-6", "-2", "3"} << "" << "YWW";
-    QTest::newRow("I, R zero") << "Radio01" << QStringList{"10", keep, "0"} << QStringList{"10", "divide by zero", "0"} << "" << "WYW";
-    QTest::newRow("I, V and R zero") << "Radio01" << QStringList{"0", keep, "0"} << QStringList{"0", "divide by zero", "0"} << "" << "WYW";
-    QTest::newRow("R of zero V") << "Radio02" << QStringList{"0", "5", keep} << QStringList{"0", "5", "0        "} << "" << "WWY";
-    QTest::newRow("R, I zero") << "Radio02" << QStringList{"10", "0", keep} << QStringList{"10", "0", "divide by zero"} << "" << "WWY";
-    QTest::newRow("suffix") << "Radio01" << QStringList{"5", keep, "1k"} << QStringList{"5", "5e-3", "1k"} << "" << "WYW";
-    QTest::newRow("empty reads as 0") << "Radio01" << QStringList{"10", keep, ""} << QStringList{"10", "divide by zero", ""} << "" << "WYW";
-    QTest::newRow("complex is illegal") << "Radio00" << QStringList{keep, "2+i4", keep} << QStringList{"1", "2+i4", "1"} << "Illegal number(s)" << "YRW";
-    QTest::newRow("text is illegal") << "Radio02" << QStringList{"abc", keep, keep} << QStringList{"abc", "1", "1"} << "Illegal number(s)" << "RWY";
-    QTest::newRow("two bad fields") << "Radio00" << QStringList{keep, "x", "4M7"} << QStringList{"1", "x", "4M7"} << "Illegal number(s)" << "YRR";
-    QTest::newRow("bad then corrected") << "Radio00" << QStringList{keep, "x", "3"} << QStringList{"1", "x", "3"} << "Illegal number(s)" << "YRW";
+    using S = QStringList;
+    QTest::newRow("ohm V from I and R") << 0 << 0 << S{keep, "2", "3"} << S{"6", "2", "3"} << "" << "YWW";
+    QTest::newRow("ohm negative input") << 0 << 0 << S{keep, "-2", "3"} << S{"-6", "-2", "3"} << "" << "YWW";
+    QTest::newRow("ohm I, R zero") << 0 << 1 << S{"10", keep, "0"} << S{"10", "divide by zero", "0"} << "" << "WYW";
+    QTest::newRow("ohm I, V and R zero") << 0 << 1 << S{"0", keep, "0"} << S{"0", "divide by zero", "0"} << "" << "WYW";
+    QTest::newRow("ohm R of zero V") << 0 << 2 << S{"0", "5", keep} << S{"0", "5", "0        "} << "" << "WWY";
+    QTest::newRow("ohm R, I zero") << 0 << 2 << S{"10", "0", keep} << S{"10", "0", "divide by zero"} << "" << "WWY";
+    QTest::newRow("ohm suffix") << 0 << 1 << S{"5", keep, "1k"} << S{"5", "5e-3", "1k"} << "" << "WYW";
+    QTest::newRow("ohm empty reads as 0") << 0 << 1 << S{"10", keep, ""} << S{"10", "divide by zero", ""} << "" << "WYW";
+    QTest::newRow("ohm complex is illegal") << 0 << 0 << S{keep, "2+i4", keep} << S{"1", "2+i4", "1"} << "Illegal number(s)" << "YRW";
+    QTest::newRow("ohm text is illegal") << 0 << 2 << S{"abc", keep, keep} << S{"abc", "1", "1"} << "Illegal number(s)" << "RWY";
+    QTest::newRow("ohm two bad fields") << 0 << 0 << S{keep, "x", "4M7"} << S{"1", "x", "4M7"} << "Illegal number(s)" << "YRR";
+    QTest::newRow("ohm bad then corrected") << 0 << 0 << S{keep, "x", "3"} << S{"1", "x", "3"} << "Illegal number(s)" << "YRW";
+    QTest::newRow("charge R") << 1 << 3 << S{"2.5", "3.3", "1m", keep, "100n"} << S{"2.5", "3.3", "1m", "7.05683e3", "100n"} << "" << "WWWYW";
+    QTest::newRow("charge t, V0 zero") << 1 << 2 << S{"1", "0", keep, keep, keep} << S{"1", "0", "V0 is zero", "1", "1"} << "" << "WWYWW";
+    QTest::newRow("charge Vo, t zero") << 1 << 1 << S{keep, keep, "0", keep, keep} << S{"0.632121", "(1-e^t/RC) is zero", "0", "1", "1"} << "" << "WYWWW";
+    QTest::newRow("charge complex Vo") << 1 << 0 << S{keep, "1+i", keep, keep, keep} << S{"0.6321206", "1+i", "1", "1", "1"} << "Illegal number(s)" << "YRWWW";
+    QTest::newRow("discharge t") << 2 << 2 << S{"1", "2", keep, "1k", "1u"} << S{"1", "2", "693.15e-6", "1k", "1u"} << "" << "WWYWW";
+    QTest::newRow("discharge Vt, RC zero") << 2 << 0 << S{keep, keep, keep, "0", keep} << S{"RC is zero", "1", "1", "0", "1"} << "" << "YWWWW";
+    QTest::newRow("cc t") << 3 << 0 << S{keep, "1000u", "1", "10m"} << S{"0.1000000", "1000u", "1", "10m"} << "" << "YWWW";
+    QTest::newRow("cc I") << 3 << 3 << S{"20m", "470u", "0.5", keep} << S{"20m", "470u", "0.5", "11.750e-3"} << "" << "WWWY";
+    QTest::newRow("cc t, I zero") << 3 << 0 << S{keep, keep, keep, "0"} << S{"I is zero", "1", "1", "0"} << "" << "YWWW";
+    QTest::newRow("rc Fc") << 4 << 2 << S{"1k", "100n", keep} << S{"1k", "100n", "1.59155e3"} << "" << "WWY";
+    QTest::newRow("rc C") << 4 << 1 << S{"1k", keep, "1k"} << S{"1k", "159.15e-9", "1k"} << "" << "WYW";
+    QTest::newRow("rc C, R zero") << 4 << 1 << S{"0", keep, keep} << S{"0", "RxFc is zero", "0.159155"} << "" << "WYW";
+    QTest::newRow("rc bad Fc") << 4 << 0 << S{keep, keep, "1kHz"} << S{"0.9999996", "1", "1kHz"} << "Illegal number(s)" << "YWR";
 }
 
-void tst_tabs::ohms_law()
+void tst_tabs::flows()
 {
-    QFETCH(QString, radio);
+    QFETCH(int, tab);
+    QFETCH(int, unknown);
     QFETCH(QStringList, typed);
     QFETCH(QStringList, shown);
     QFETCH(QString, error);
     QFETCH(QString, look);
-    click(radio);
-    for (int m = 0; m < 3; ++m) {
+    show_tab(tab);
+    click(QString("Radio%1%2").arg(tab).arg(unknown));
+    for (int m = 0; m < typed.size(); ++m) {
         if (!typed[m].isNull())
-            type(QString("Value0%1").arg(m), typed[m]);
+            type(QString("Value%1%2").arg(tab).arg(m), typed[m]);
     }
-    const QList<QLineEdit *> f = fields(0, 3);
-    QCOMPARE((QStringList{f[0]->text(), f[1]->text(), f[2]->text()}), shown);
-    QCOMPARE(m_window->findChild<QLabel *>("Error0")->text(), error);
+    const QList<QLineEdit *> f = fields(tab, int(typed.size()));
+    QStringList texts;
+    int read_only = 0;
+    for (QLineEdit *e : f) {
+        texts << e->text();
+        read_only += e->isReadOnly();
+    }
+    QCOMPARE(texts, shown);
+    QCOMPARE(m_window->findChild<QLabel *>(QString("Error%1").arg(tab))->text(), error);
     QCOMPARE(looks(f), look);
-    QCOMPARE(int(f[0]->isReadOnly()) + int(f[1]->isReadOnly()) + int(f[2]->isReadOnly()), 1);
+    QCOMPARE(read_only, 1);
+}
+
+// The start texts are the answers to the start inputs, written with fewer digits.
+void tst_tabs::start_texts_are_answers_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("unknown");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ohm V") << 0 << 0 << "1";
+    QTest::newRow("charge Vt") << 1 << 0 << "0.632121";
+    QTest::newRow("discharge Vt") << 2 << 0 << "0.367879";
+    QTest::newRow("cc t") << 3 << 0 << "1";
+    QTest::newRow("rc Fc") << 4 << 2 << "0.159155";
+}
+
+void tst_tabs::start_texts_are_answers()
+{
+    QFETCH(int, tab);
+    QFETCH(int, unknown);
+    QFETCH(QString, text);
+    QLineEdit *result = field(QString("Value%1%2").arg(tab).arg(unknown));
+    QCOMPARE(result->text(), text);
+    m_window->findChild<QSpinBox *>("sb_digits")->setValue(8);
+    show_tab(tab);
+    click(QString("Radio%1%2").arg(tab).arg(unknown));
+    QCOMPARE(result->text(), text);
+}
+
+// The example the help page teaches, step by step on the Charge tab.
+void tst_tabs::help_example()
+{
+    show_tab(1);
+    click("Radio13");
+    type("Value10", "2.5");
+    type("Value11", "3.3");
+    type("Value12", "1m");
+    type("Value14", "100n");
+    QCOMPARE(field("Value13")->text(), QString("7.05683e3"));
+    click("Radio12");
+    type("Value13", "8.2k");
+    QCOMPARE(field("Value12")->text(), QString("1.1620e-3"));
+    type("Value13", "10k");
+    QCOMPARE(field("Value12")->text(), QString("1.4171e-3"));
 }
 
 void tst_tabs::start_state()
@@ -143,15 +220,37 @@ void tst_tabs::start_state()
     QVERIFY(field("Value40")->isReadOnly() && !field("Value42")->isReadOnly());
 }
 
+// A guard's message left in the result field is no number once that field is an input.
+void tst_tabs::message_becomes_input_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("zeroed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<QString>("look");
+    QTest::newRow("ohm") << 0 << 1 << 2 << "divide by zero" << 2 << "WRY";
+    QTest::newRow("charge") << 1 << 2 << 1 << "V0 is zero" << 3 << "WWRYW";
+    QTest::newRow("rc") << 4 << 1 << 0 << "RxFc is zero" << 0 << "YRW";
+}
+
 void tst_tabs::message_becomes_input()
 {
-    click("Radio01");
-    type("Value02", "0");
-    QCOMPARE(field("Value01")->text(), QString("divide by zero"));
-    click("Radio02");
-    QCOMPARE(looks(fields(0, 3)), QString("WRY"));
-    QCOMPARE(m_window->findChild<QLabel *>("Error0")->text(), QString("Illegal number(s)"));
-    QCOMPARE(field("Value02")->text(), QString("0"));
+    QFETCH(int, tab);
+    QFETCH(int, first);
+    QFETCH(int, zeroed);
+    QFETCH(QString, message);
+    QFETCH(int, second);
+    QFETCH(QString, look);
+    show_tab(tab);
+    click(QString("Radio%1%2").arg(tab).arg(first));
+    type(QString("Value%1%2").arg(tab).arg(zeroed), "0");
+    QLineEdit *result = field(QString("Value%1%2").arg(tab).arg(first));
+    QCOMPARE(result->text(), message);
+    click(QString("Radio%1%2").arg(tab).arg(second));
+    QCOMPARE(looks(fields(tab, int(look.size()))), look);
+    QCOMPARE(m_window->findChild<QLabel *>(QString("Error%1").arg(tab))->text(), QString("Illegal number(s)"));
+    QCOMPARE(result->text(), message);
 }
 
 void tst_tabs::reclick_recalculates()
