@@ -4,15 +4,14 @@
 #include "numbers/format.h"
 #include "numbers/parse.h"
 
+#include "bench/ratio_reporter.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <ostream>
-#include <map>
-#include <string>
 #include <vector>
 
 namespace {
@@ -83,52 +82,11 @@ BENCHMARK(toDouble_mix)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(format_value_mix)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(snprintf_mix)->Repetitions(7)->ReportAggregatesOnly(true);
 
-// Prints each measured pair as a ratio against its baseline and the target it must meet.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                m_times[r.run_name.function_name] = r.GetAdjustedCPUTime();
-        }
-    }
-
-    // False when a ratio misses its target.
-    bool report_ratios() const
-    {
-        struct Pair { const char *subject, *baseline; double target; };
-        bool ok = true;
-        for (const Pair &p : {Pair{"parse_value_mix", "toDouble_mix", 1.5},
-                              Pair{"format_value_mix", "snprintf_mix", 3.0}}) {
-            const auto s = m_times.find(p.subject);
-            const auto b = m_times.find(p.baseline);
-            if (s == m_times.end() || b == m_times.end() || b->second <= 0)
-                continue;
-            const double ratio = s->second / b->second;
-            const bool met = ratio <= p.target;
-            ok = ok && met;
-            char line[128];
-            std::snprintf(line, sizeof line, "%-17s / %-13s = %.2f  (target <= %.1f: %s)\n",
-                          p.subject, p.baseline, ratio, p.target, met ? "met" : "MISSED");
-            GetOutputStream() << line;
-        }
-        return ok;
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return reporter.report_ratios() ? 0 : 1;
+    return run_with_ratios(argc, argv,
+                           {{"parse_value_mix", "toDouble_mix", 1.5},
+                            {"format_value_mix", "snprintf_mix", 3.0}});
 }
