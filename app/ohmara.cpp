@@ -3,12 +3,14 @@
 #include "app/form_tab.h"
 #include "calculators/capacitor.h"
 #include "calculators/ohms_law.h"
+#include "network/network_panel.h"
 #include "ui_ohmara.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSignalMapper>
 #include <QStatusBar>
 
 const char *const ohmara::notice_text =
@@ -93,6 +95,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
             connect(field, &QLineEdit::editingFinished, this, tab.calculate);
     }
 
+    m_network = std::make_unique<NetworkPanel>(this, ui->gridLayout, ui->network_status);
     connect(ui->sb_network, &QSpinBox::valueChanged, this, &ohmara::network_size_slot);
     connect(ui->network_solve, &QPushButton::pressed, this, &ohmara::network_solve_slot);
     connect(ui->network_zero, &QPushButton::pressed, this, &ohmara::network_zero_slot);
@@ -201,15 +204,33 @@ void ohmara::calculate4_slot()
     m_forms[4]->calculate(rc_filter, m_digits);
 }
 
+void ohmara::network_size_slot(int n)
+{
+    m_network->resize(n);
+    if (QSignalMapper *mapper = m_network->mapper())
+        connect(mapper, &QSignalMapper::mappedInt, this, &ohmara::network_edit_slot);
+}
+
+void ohmara::network_solve_slot()
+{
+    m_network->solve();
+}
+
+void ohmara::network_zero_slot()
+{
+    m_network->fill_empty_with_zero();
+}
+
+void ohmara::network_edit_slot(int cell)
+{
+    m_network->check(cell);
+}
+
 // Behaviour of the slots below arrives with the other calculators, the network grid, the
 // calculation file and the help dialog.
 void ohmara::fread_slot() {}
 void ohmara::fwrite_slot() {}
 void ohmara::help_slot() {}
-void ohmara::network_size_slot(int) {}
-void ohmara::network_solve_slot() {}
-void ohmara::network_zero_slot() {}
-void ohmara::network_edit_slot(int) {}
 void ohmara::Radio50_slot() {}
 void ohmara::Radio51_slot() {}
 void ohmara::calculate5_slot() {}

@@ -7,6 +7,7 @@
 
 class FormTab;
 class LeaveReporter;
+class NetworkPanel;
 class QLabel;
 
 namespace Ui {
@@ -86,5 +87,6 @@ private:
     int m_digits = 9;
     QString m_file_dir;
     std::unique_ptr<FormTab> m_forms[5];
+    std::unique_ptr<NetworkPanel> m_network;
     LeaveReporter *m_leaves;
 };
