@@ -34,11 +34,30 @@ void FormTab::store_shown_answer()
 void FormTab::select(int m)
 {
     m_unknown = m;
+    select_results(m >= 0 && m < 32 ? 1u << m : 0u);
+}
+
+void FormTab::select_results(unsigned mask)
+{
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
-        const bool result = i == m;
+        const bool result = (mask >> i) & 1u;
         m_fields[i]->setStyleSheet(QString::fromLatin1(result ? RESULT_STYLE : INPUT_STYLE));
         m_fields[i]->setReadOnly(result);
     }
+}
+
+bool FormTab::report_inputs(bool inputs_ok)
+{
+    if (inputs_ok)
+        m_error->clear();
+    else
+        m_error->setText(QString::fromLatin1(ILLEGAL_NUMBERS));
+    return inputs_ok;
+}
+
+void FormTab::write(int m, const char *text)
+{
+    m_fields[m]->setText(QString::fromLatin1(text));
 }
 
 bool FormTab::read_real_inputs()
@@ -68,11 +87,8 @@ bool FormTab::read_real_inputs()
 
 void FormTab::calculate(RealCalculator formula, int digits)
 {
-    if (!read_real_inputs()) {
-        m_error->setText(QString::fromLatin1(ILLEGAL_NUMBERS));
+    if (!report_inputs(read_real_inputs()))
         return;
-    }
-    m_error->clear();
     show(formula(m_unknown, m_values.data()), digits);
 }
 
@@ -80,14 +96,13 @@ void FormTab::show(const Outcome &outcome, int digits)
 {
     if (outcome.kind == Outcome::Kind::Nothing)
         return;
-    QLineEdit *field = m_fields[m_unknown];
     if (outcome.kind == Outcome::Kind::Message) {
-        field->setText(QString::fromLatin1(outcome.message));
+        write(m_unknown, outcome.message);
         return;
     }
     m_values[size_t(m_unknown)] = outcome.value;
     char buf[FORMAT_BUFFER_SIZE];
-    field->setText(QString::fromLatin1(format_value(buf, outcome.value, digits)));
+    write(m_unknown, format_value(buf, outcome.value, digits));
 }
 
 void LeaveReporter::watch(QLineEdit *field)

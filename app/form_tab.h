@@ -36,6 +36,13 @@ public:
     // The unknown selector: makes field m the yellow read-only result and every other field a
     // white input. The caller recalculates afterwards.
     void select(int m);
+    // The same for tabs with several results: bit i set makes field i a result.
+    void select_results(unsigned mask);
+
+    // Shows "Illegal number(s)" or clears the error label; returns inputs_ok.
+    bool report_inputs(bool inputs_ok);
+    // Puts an answer's or a message's text into field m.
+    void write(int m, const char *text);
 
     // Reads every field but the unknown's into the stored values. A field that holds no real
     // number turns red and leaves its stored value alone; every field is visited, so all bad

@@ -2,8 +2,11 @@
 
 #include "app/form_tab.h"
 #include "calculators/capacitor.h"
+#include "calculators/delta_star.h"
 #include "calculators/ohms_law.h"
 #include "network/network_panel.h"
+#include "numbers/format.h"
+#include "numbers/parse.h"
 #include "ui_ohmara.h"
 
 #include <QLabel>
@@ -100,7 +103,11 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->network_solve, &QPushButton::pressed, this, &ohmara::network_solve_slot);
     connect(ui->network_zero, &QPushButton::pressed, this, &ohmara::network_zero_slot);
 
-    for (QLineEdit *field : {ui->Value50, ui->Value51, ui->Value52})
+    m_delta_star = std::make_unique<FormTab>(
+        QList<QLineEdit *>{ui->Value50, ui->Value51, ui->Value52, ui->Value53, ui->Value54,
+                           ui->Value55},
+        ui->Error5, 0);
+    for (QLineEdit *field : {ui->Value51, ui->Value52})
         field->setStyleSheet(QString::fromLatin1(RESULT_STYLE));
     connect(ui->Radio50, &QRadioButton::clicked, this, &ohmara::Radio50_slot);
     connect(ui->Radio51, &QRadioButton::clicked, this, &ohmara::Radio51_slot);
@@ -226,14 +233,50 @@ void ohmara::network_edit_slot(int cell)
     m_network->check(cell);
 }
 
+void ohmara::Radio50_slot()
+{
+    m_direction = 0;
+    m_delta_star->select_results(0b000111);
+    calculate5_slot();
+}
+
+void ohmara::Radio51_slot()
+{
+    m_direction = 1;
+    m_delta_star->select_results(0b111000);
+    calculate5_slot();
+}
+
+// Nothing turns red on this tab: a bad impedance shows in the error label alone. An input
+// written with i or j makes all three results complex texts.
+void ohmara::calculate5_slot()
+{
+    QString texts[6];
+    for (int i = 0; i < 6; ++i)
+        texts[i] = m_delta_star->fields()[i]->text();
+    int kinds = 0;
+    const int failures = read_complex_inputs(texts, m_direction, m_delta_star_values, kinds);
+    if (!m_delta_star->report_inputs(failures == 0))
+        return;
+    const DeltaStar out = delta_star(m_direction, m_delta_star_values);
+    if (out.kind == DeltaStar::Kind::Message)
+        m_delta_star->write(0, out.message);
+    if (out.kind != DeltaStar::Kind::Answer)
+        return;
+    for (int k = 0; k < 3; ++k) {
+        const Complex z = out.values[k];
+        m_delta_star_values[out.first + k] = z;
+        char text[2 * FORMAT_BUFFER_SIZE];
+        m_delta_star->write(out.first + k, kinds > 1 ? format_complex(text, z, m_digits)
+                                                     : format_value(text, z.re, m_digits));
+    }
+}
+
 // Behaviour of the slots below arrives with the other calculators, the network grid, the
 // calculation file and the help dialog.
 void ohmara::fread_slot() {}
 void ohmara::fwrite_slot() {}
 void ohmara::help_slot() {}
-void ohmara::Radio50_slot() {}
-void ohmara::Radio51_slot() {}
-void ohmara::calculate5_slot() {}
 void ohmara::calc_type6_slot(int) {}
 void ohmara::Radio60_slot() {}
 void ohmara::Radio61_slot() {}

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "numbers/complex.h"
+
 #include <memory>
 
 class FormTab;
@@ -88,5 +90,9 @@ private:
     QString m_file_dir;
     std::unique_ptr<FormTab> m_forms[5];
     std::unique_ptr<NetworkPanel> m_network;
+    // Tab "D<->Y": which way it converts, and the six impedances in field order.
+    std::unique_ptr<FormTab> m_delta_star;
+    int m_direction = 0;
+    Complex m_delta_star_values[6] = {};
     LeaveReporter *m_leaves;
 };

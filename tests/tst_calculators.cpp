@@ -1,12 +1,15 @@
 #include "calculators/capacitor.h"
+#include "calculators/delta_star.h"
 #include "calculators/ohms_law.h"
 #include "numbers/format.h"
 
 #include <QTest>
 
+#include <cmath>
 #include <limits>
 
 Q_DECLARE_METATYPE(RealCalculator)
+Q_DECLARE_METATYPE(Complex)
 
 namespace {
 
@@ -38,6 +41,8 @@ private slots:
     void formulas();
     void order_of_operations_data();
     void order_of_operations();
+    void delta_star_data();
+    void delta_star();
 };
 
 void tst_calculators::formulas_data()
@@ -153,6 +158,49 @@ void tst_calculators::order_of_operations()
     QFETCH(QList<double>, values);
     QFETCH(QString, text);
     QCOMPARE(shown(formula(unknown, values.constData()), 32), text);
+}
+
+// Inputs in field order (Rab, Rbc, Rac, Ra, Rb, Rc); the three results from the first computed
+// position on, or the message. Values compare to the last few bits.
+void tst_calculators::delta_star_data()
+{
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QList<Complex>>("in");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QList<Complex>>("out");
+    using L = QList<Complex>;
+    const Complex z{0, 0};
+    QTest::newRow("star of ones") << 0 << L{z, z, z, {1, 0}, {1, 0}, {1, 0}} << "" << L{{3, 0}, {3, 0}, {3, 0}};
+    QTest::newRow("delta 10 20 30") << 1 << L{{10, 0}, {20, 0}, {30, 0}, z, z, z} << "" << L{{5, 0}, {10.0 / 3, 0}, {10, 0}};
+    QTest::newRow("back from rounded texts") << 0 << L{z, z, z, {5, 0}, {3.3333333, 0}, {10, 0}} << "" << L{{9.99999995, 0}, {19.9999999, 0}, {30.00000015, 0}};
+    QTest::newRow("complex delta") << 1 << L{{2, 4}, {3, 0}, {1, 0}, z, z, z} << "" << L{{7.0 / 13, 4.0 / 13}, {21.0 / 13, 12.0 / 13}, {4.5 / 13, -3.0 / 13}};
+    QTest::newRow("imaginary arm is no zero") << 0 << L{z, z, z, {0, 1}, {1, 0}, {1, 0}} << "" << L{{1, 2}, {2, -1}, {1, 2}};
+    QTest::newRow("negative values") << 0 << L{z, z, z, {-1, 0}, {2, 0}, {2, 0}} << "" << L{{0, 0}, {0, 0}, {0, 0}};
+    QTest::newRow("delta sum zero") << 1 << L{{1, 0}, {-1, 0}, {0, 0}, z, z, z} << "Rab+Rac+Rbc is zero" << L{};
+    QTest::newRow("Ra tested first") << 0 << L{z, z, z, {0, 0}, {0, 0}, {1, 0}} << "Ra is zero" << L{};
+    QTest::newRow("Rb zero") << 0 << L{z, z, z, {1, 0}, {0, -0.0}, {0, 0}} << "Rb is zero" << L{};
+    QTest::newRow("Rc zero") << 0 << L{z, z, z, {1, 0}, {1, 0}, {0, 0}} << "Rc is zero" << L{};
+    QTest::newRow("other direction") << 2 << L{z, z, z, z, z, z} << "" << L{};
+}
+
+void tst_calculators::delta_star()
+{
+    QFETCH(int, direction);
+    QFETCH(QList<Complex>, in);
+    QFETCH(QString, message);
+    QFETCH(QList<Complex>, out);
+    const DeltaStar result = ::delta_star(direction, in.constData());
+    if (!message.isEmpty()) {
+        QCOMPARE(result.kind, DeltaStar::Kind::Message);
+        QCOMPARE(QString::fromLatin1(result.message), message);
+        return;
+    }
+    QCOMPARE(result.kind, out.isEmpty() ? DeltaStar::Kind::Nothing : DeltaStar::Kind::Answer);
+    for (int k = 0; k < out.size(); ++k) {
+        QCOMPARE(result.first, direction == 1 ? 3 : 0);
+        QVERIFY(std::fabs(result.values[k].re - out[k].re) <= 1e-14 * (1 + std::fabs(out[k].re)));
+        QVERIFY(std::fabs(result.values[k].im - out[k].im) <= 1e-14 * (1 + std::fabs(out[k].im)));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_calculators)

@@ -44,6 +44,9 @@ private slots:
     void start_texts_are_answers_data();
     void start_texts_are_answers();
     void help_example();
+    void delta_star_data();
+    void delta_star();
+    void delta_star_round_trip();
     void start_state();
     void message_becomes_input_data();
     void message_becomes_input();
@@ -206,6 +209,63 @@ void tst_tabs::help_example()
     QCOMPARE(field("Value12")->text(), QString("1.1620e-3"));
     type("Value13", "10k");
     QCOMPARE(field("Value12")->text(), QString("1.4171e-3"));
+}
+
+// Each row: the radio of the direction, texts typed into inputs (field order Rab, Rbc, Rac,
+// Ra, Rb, Rc; null left alone), then what all six fields and Error5 show.
+void tst_tabs::delta_star_data()
+{
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("error");
+    const QString keep;
+    using S = QStringList;
+    QTest::newRow("star of ones") << "Radio50" << S{keep, keep, keep, "1", "1", "1"} << S{"3", "3", "3", "1", "1", "1"} << "";
+    QTest::newRow("delta 10 20 30") << "Radio51" << S{"10", "20", "30", keep, keep, keep} << S{"10", "20", "30", "5", "3.3333333", "10"} << "";
+    QTest::newRow("complex delta") << "Radio51" << S{"2+i4", "3", "1", keep, keep, keep} << S{"2+i4", "3", "1", "0.5384615+i0.3076923", "1.6153846+i0.9230769", "0.3461538+i-0.230769"} << "";
+    QTest::newRow("3+i0 is complex") << "Radio51" << S{"3+i0", "3", "3", keep, keep, keep} << S{"3+i0", "3", "3", "1+i0        ", "1+i0        ", "1+i0        "} << "";
+    QTest::newRow("imaginary arm") << "Radio50" << S{keep, keep, keep, "i1", "1", "1"} << S{"1+i2", "2+i-1", "1+i2", "i1", "1", "1"} << "";
+    QTest::newRow("zero sum in Rab") << "Radio51" << S{"1", "-1", "0", keep, keep, keep} << S{"Rab+Rac+Rbc is zero", "-1", "0", "1", "-0.333333", "-1"} << "";
+    QTest::newRow("Ra zero") << "Radio50" << S{keep, keep, keep, "0", "0", keep} << S{"Ra is zero", "3", "3", "0", "0", "1"} << "";
+    QTest::newRow("bad input, nothing red") << "Radio50" << S{keep, keep, keep, "2", "x", keep} << S{"5", "2.5000000", "5", "2", "x", "1"} << "Illegal number(s)";
+}
+
+void tst_tabs::delta_star()
+{
+    QFETCH(QString, radio);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, error);
+    show_tab(5);
+    click(radio);
+    for (int m = 0; m < 6; ++m) {
+        if (!typed[m].isNull())
+            type(QString("Value5%1").arg(m), typed[m]);
+    }
+    QStringList texts;
+    for (QLineEdit *e : fields(5, 6)) {
+        texts << e->text();
+        QVERIFY(e->styleSheet() != RED);
+    }
+    QCOMPARE(texts, shown);
+    QCOMPARE(m_window->findChild<QLabel *>("Error5")->text(), error);
+    QCOMPARE(looks(fields(5, 6)), QString(radio == "Radio50" ? "YYYWWW" : "WWWYYY"));
+}
+
+// Switching the direction reads the shown results back: the digits limit what is carried.
+void tst_tabs::delta_star_round_trip()
+{
+    show_tab(5);
+    click("Radio51");
+    type("Value50", "10");
+    type("Value51", "20");
+    type("Value52", "30");
+    click("Radio50");
+    QStringList texts;
+    for (QLineEdit *e : fields(5, 3))
+        texts << e->text();
+    QCOMPARE(texts, QStringList({"9.9999999", "20", "30"}));
 }
 
 void tst_tabs::start_state()
