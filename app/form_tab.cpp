@@ -46,6 +46,23 @@ void FormTab::select_results(unsigned mask)
     }
 }
 
+void FormTab::select_masked(int m, unsigned mask)
+{
+    m_unknown = m;
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        QLineEdit *field = m_fields[i];
+        if (!((mask >> i) & 1u)) {
+            field->setEnabled(false);
+            field->setStyleSheet(QString::fromLatin1(EXCLUDED_STYLE));
+            continue;
+        }
+        const bool input = (mask >> (8 + i)) & 1u;
+        field->setEnabled(true);
+        field->setStyleSheet(QString::fromLatin1(input ? INPUT_STYLE : RESULT_STYLE));
+        field->setReadOnly(!input);
+    }
+}
+
 bool FormTab::report_inputs(bool inputs_ok)
 {
     if (inputs_ok)
@@ -60,13 +77,17 @@ void FormTab::write(int m, const char *text)
     m_fields[m]->setText(QString::fromLatin1(text));
 }
 
-bool FormTab::read_real_inputs()
+bool FormTab::read_real_inputs(int complex_position, Complex *complex_value)
 {
     bool ok = true;
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         if (i == m_unknown)
             continue;
         QLineEdit *field = m_fields[i];
+        if (i == complex_position) {
+            ok = parse_value(field->text(), *complex_value) != KIND_INVALID && ok;
+            continue;
+        }
         Complex z{};
         const int kind = parse_value(field->text(), z);
         // A field the user cannot edit is not judged: there is nothing to correct in it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculators/outcome.h"
+#include "numbers/complex.h"
 
 #include <QList>
 #include <QObject>
@@ -38,6 +39,12 @@ public:
     void select(int m);
     // The same for tabs with several results: bit i set makes field i a result.
     void select_results(unsigned mask);
+    // For tabs whose fields take part by circuit: bit i of mask set means field i takes part,
+    // bit 8 + i that it is an input. A field that takes no part turns grey and disabled; it
+    // keeps its text and is still read.
+    void select_masked(int m, unsigned mask);
+
+    void store(int m, double value) { m_values[size_t(m)] = value; }
 
     // Shows "Illegal number(s)" or clears the error label; returns inputs_ok.
     bool report_inputs(bool inputs_ok);
@@ -47,7 +54,10 @@ public:
     // Reads every field but the unknown's into the stored values. A field that holds no real
     // number turns red and leaves its stored value alone; every field is visited, so all bad
     // ones show at once. True when none was bad.
-    bool read_real_inputs();
+    // The field at complex_position, when it is an input, is parsed straight into *complex_value
+    // instead: real or complex are both fine, only text that is no number fails, and its colour
+    // is never changed.
+    bool read_real_inputs(int complex_position = -1, Complex *complex_value = nullptr);
 
     // The frame of a real-valued tab's calculation: read, report, compute, write.
     void calculate(RealCalculator formula, int digits);

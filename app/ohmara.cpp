@@ -4,6 +4,7 @@
 #include "calculators/capacitor.h"
 #include "calculators/delta_star.h"
 #include "calculators/ohms_law.h"
+#include "calculators/rlc.h"
 #include "network/network_panel.h"
 #include "numbers/format.h"
 #include "numbers/parse.h"
@@ -115,7 +116,9 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
          {ui->Value50, ui->Value51, ui->Value52, ui->Value53, ui->Value54, ui->Value55})
         connect(field, &QLineEdit::editingFinished, this, &ohmara::calculate5_slot);
 
-    ui->Value64->setStyleSheet(QString::fromLatin1(RESULT_STYLE));
+    m_rlc = std::make_unique<FormTab>(
+        QList<QLineEdit *>{ui->Value60, ui->Value61, ui->Value62, ui->Value63, ui->Value64},
+        ui->Error6, 4);
     ui->calc6_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #FF8 }"));
     connect(ui->pd_series6, &QComboBox::activated, this, &ohmara::calc_type6_slot);
     const Slot rlc_radio_slots[] = {&ohmara::Radio60_slot, &ohmara::Radio61_slot,
@@ -128,6 +131,9 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     for (QLineEdit *field : {ui->Value60, ui->Value61, ui->Value62, ui->Value63, ui->Value64})
         connect(field, &QLineEdit::editingFinished, this, &ohmara::calculate6_slot);
     ui->figure_stack6->setCurrentIndex(0);
+    m_rlc_masks = SERIES_MASKS;
+    select_rlc_unknown(4);
+    calculate6_slot();
 
     static const QRegularExpression value_field(QStringLiteral("^Value\\d\\d$"));
     for (QLineEdit *field : findChildren<QLineEdit *>(value_field))
@@ -148,6 +154,10 @@ void ohmara::digits_slot(int n)
 {
     m_digits = n;
 }
+
+// Per unknown R, L, C, F, Z: bit i, field i takes part; bit 8 + i, it is an input.
+const unsigned ohmara::SERIES_MASKS[5] = {0x1011, 0x1C1E, 0x1A1E, 0x161E, 0x0F1F};
+const unsigned ohmara::OTHER_MASKS[5] = {0x1E1F, 0x1D1F, 0x1B1F, 0x171F, 0x0F1F};
 
 void ohmara::select_unknown(int tab, int m)
 {
@@ -272,15 +282,52 @@ void ohmara::calculate5_slot()
     }
 }
 
+void ohmara::calc_type6_slot(int circuit)
+{
+    ui->figure_stack6->setCurrentIndex(circuit);
+    m_circuit = circuit;
+    if (circuit == RLC_SERIES)
+        m_rlc_masks = SERIES_MASKS;
+    else if (circuit == RLC_PARALLEL || circuit == RLC_L_R_PARALLEL_C)
+        m_rlc_masks = OTHER_MASKS;
+    select_rlc_unknown(m_rlc->unknown());
+    calculate6_slot();
+}
+
+void ohmara::select_rlc_unknown(int m)
+{
+    m_rlc->select_masked(m, m_rlc_masks[m]);
+    calculate6_slot();
+}
+
+void ohmara::Radio60_slot() { select_rlc_unknown(0); }
+void ohmara::Radio61_slot() { select_rlc_unknown(1); }
+void ohmara::Radio62_slot() { select_rlc_unknown(2); }
+void ohmara::Radio63_slot() { select_rlc_unknown(3); }
+void ohmara::Radio64_slot() { select_rlc_unknown(4); }
+
+void ohmara::calculate6_slot()
+{
+    if (!m_rlc->report_inputs(m_rlc->read_real_inputs(4, &m_rlc_z)))
+        return;
+    const std::vector<double> &v = m_rlc->values();
+    RlcValues values{v[0], v[1], v[2], v[3], m_rlc_z};
+    const RlcResult out = solve_rlc(m_circuit, m_rlc->unknown(), values, m_digits);
+    const double stored[] = {values.r, values.l, values.c, values.f};
+    for (int i = 0; i < 4; ++i)
+        m_rlc->store(i, stored[i]);
+    m_rlc_z = values.z;
+    if (out.solved)
+        m_rlc->write(m_rlc->unknown(), out.field);
+    if (!out.panel)
+        return;
+    ui->calc6_text->clear();
+    for (const char *line : out.lines)
+        ui->calc6_text->appendPlainText(QString::fromLatin1(line));
+}
+
 // Behaviour of the slots below arrives with the other calculators, the network grid, the
 // calculation file and the help dialog.
 void ohmara::fread_slot() {}
 void ohmara::fwrite_slot() {}
 void ohmara::help_slot() {}
-void ohmara::calc_type6_slot(int) {}
-void ohmara::Radio60_slot() {}
-void ohmara::Radio61_slot() {}
-void ohmara::Radio62_slot() {}
-void ohmara::Radio63_slot() {}
-void ohmara::Radio64_slot() {}
-void ohmara::calculate6_slot() {}

@@ -81,6 +81,9 @@ public slots:
     void calculate6_slot();
 
 private:
+    static const unsigned SERIES_MASKS[5];
+    static const unsigned OTHER_MASKS[5];
+
     // Unknown selector of the real-valued tabs 0 to 4: repaint, then recalculate.
     void select_unknown(int tab, int m);
 
@@ -94,5 +97,12 @@ private:
     std::unique_ptr<FormTab> m_delta_star;
     int m_direction = 0;
     Complex m_delta_star_values[6] = {};
+    // Tab "RLC": the circuit, the field-state masks of its unknowns, and Z (R, L, C and F are
+    // the form's stored values).
+    void select_rlc_unknown(int m);
+    std::unique_ptr<FormTab> m_rlc;
+    int m_circuit = 0;
+    const unsigned *m_rlc_masks = nullptr;
+    Complex m_rlc_z = {};
     LeaveReporter *m_leaves;
 };

@@ -1,6 +1,7 @@
 #include "calculators/capacitor.h"
 #include "calculators/delta_star.h"
 #include "calculators/ohms_law.h"
+#include "calculators/rlc.h"
 #include "numbers/format.h"
 
 #include <QTest>
@@ -43,6 +44,10 @@ private slots:
     void order_of_operations();
     void delta_star_data();
     void delta_star();
+    void rlc_data();
+    void rlc();
+    void rlc_round_trips_data();
+    void rlc_round_trips();
 };
 
 void tst_calculators::formulas_data()
@@ -200,6 +205,82 @@ void tst_calculators::delta_star()
         QCOMPARE(result.first, direction == 1 ? 3 : 0);
         QVERIFY(std::fabs(result.values[k].re - out[k].re) <= 1e-14 * (1 + std::fabs(out[k].re)));
         QVERIFY(std::fabs(result.values[k].im - out[k].im) <= 1e-14 * (1 + std::fabs(out[k].im)));
+    }
+}
+
+// Stored R, L, C, F, Z in; the unknown's field text and the panel's lines out ("=" when the
+// panel is left as it was).
+void tst_calculators::rlc_data()
+{
+    QTest::addColumn<int>("circuit");
+    QTest::addColumn<int>("unknown");
+    QTest::addColumn<QList<double>>("in"); // R, L, C, F, Re Z, Im Z
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("panel");
+    using L = QList<double>;
+    const int S = RLC_SERIES, P = RLC_PARALLEL, X = RLC_L_R_PARALLEL_C;
+    QTest::newRow("series Z, defaults") << S << 4 << L{1, 1, 1, 1, 0, 0} << "1+i6.1240304" << "|Z| = 6.2051388|Current lagging by:|    1.41 Rad.|    80.73 Deg.|Res. freq: 0.1591549 Hz|Zind = 6.2831853|Zcap= -0.159155";
+    QTest::newRow("series Z, F zero") << S << 4 << L{2, 1, 1, 0, 7, 7} << "Zero F or C" << "|Z| = 7.2801099|Current lagging by:|    1.29 Rad.|    74.05 Deg.|Res. freq: 0.1591549 Hz|Zind = 0        |Zcap= inf.";
+    QTest::newRow("series R") << S << 0 << L{9, 1, 1, 1, 5, 0} << "5" << "|Z| = 5|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|Res. freq: 0.1591549 Hz|Zind = 6.2831853|Zcap= -0.159155";
+    QTest::newRow("series L, F zero keeps the panel") << S << 1 << L{1, 1, 1, 0, 1, 1} << "Zero F or C" << "=";
+    QTest::newRow("series C, divide by zero") << S << 2 << L{1, 1, 1, 1, 1, 6.283185307179586} << "Divide by zero" << "|Z| = 6.3622651|Current lagging by:|    1.41 Rad.|    80.96 Deg.|Res. freq: 0.1591549 Hz|Zind = 6.2831853|Zcap= -0.159155";
+    QTest::newRow("series F, resonance") << S << 3 << L{5, 1e-3, 1e-6, 1, 5, 0} << "5.03292e3" << "|Z| = 5|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|Res. freq: 5.03292e3 Hz|Zind = 31.622777|Zcap= -31.62278";
+    QTest::newRow("series F, no solution") << S << 3 << L{1, -1, 1, 1, 1, 0} << "No solution" << "|Z| = 1|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|Res. freq: nan Hz|Zind = -6.283185|Zcap= -0.159155";
+    QTest::newRow("series R, Z zero leads") << S << 0 << L{1, 1, 1, 1, 0, 0} << "0        " << "|Z| = 0        |Current leading by:|    nan Rad.|     nan Deg.|Res. freq: 0.1591549 Hz|Zind = 6.2831853|Zcap= -0.159155";
+    QTest::newRow("parallel Z, defaults") << P << 4 << L{1, 1, 1, 1, 0, 0} << "25.971e-3+i-0.159050" << "|Z| = 0.1611567|Current leading by:|    1.41 Rad.|    80.73 Deg.|Res. freq: 0.1591549 Hz|Zind = 6.28319|Zcap= -0.159155";
+    QTest::newRow("parallel Z, R zero") << P << 4 << L{0, 1, 1, 1, 3, 4} << "Zero R" << "|Z| = 5|Current lagging by:|    0.93 Rad.|    53.13 Deg.|Res. freq: 0.1591549 Hz|Zind = 6.28319|Zcap= -0.159155";
+    QTest::newRow("parallel Z, F zero") << P << 4 << L{1, 1, 1, 0, 3, 4} << "Zero F or L" << "|Z| = 5|Current lagging by:|    0.93 Rad.|    53.13 Deg.|Res. freq: 0.1591549 Hz|Zind = 0|Zcap= inf.";
+    QTest::newRow("parallel R from 1/Z") << P << 0 << L{9, 1, 1, 1, 0.02597149769913799, -0.15905024051035466} << "1" << "|Z| = 0.1611567|Current leading by:|    1.41 Rad.|    80.73 Deg.|Res. freq: 0.1591549 Hz|Zind = 6.28319|Zcap= -0.159155";
+    QTest::newRow("parallel R, no conductance") << P << 0 << L{9, 1, 1, 1, 0, 1} << "Zero Re(1/Z)" << "|Z| = 1|Current lagging by:|    1.57 Rad.|    90.00 Deg.|Res. freq: 0.1591549 Hz|Zind = 6.28319|Zcap= -0.159155";
+    QTest::newRow("parallel L, F zero") << P << 1 << L{1, 1, 1, 0, 1, 0} << "Zero Freq." << "|Z| = 1|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|Res. freq: 0.1591549 Hz|Zind = 0|Zcap= inf.";
+    QTest::newRow("L+R//C Z, no resonance") << X << 4 << L{1, 1, 1, 1, 0, 0} << "657.87e-6+i-0.163184" << "|Z| = 0.1631851|Current leading by:|    1.57 Rad.|    89.77 Deg.|No resonance|Zind = 6.2831853|Zcap = -0.159155";
+    QTest::newRow("L+R//C Z, R and F zero") << X << 4 << L{0, 1, 1, 0, 1, 0} << "Zero R+iwL" << "|Z| = 1|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|Res. freq: 0.1591549 Hz|Zind = 0        |Zcap= inf.";
+    QTest::newRow("L+R//C L, F zero") << X << 1 << L{1, 1, 1, 0, 1, 0} << "Zero Freq." << "|Z| = 1|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|No resonance|Zind = 0        |Zcap= inf.";
+    QTest::newRow("L+R//C C, R and F zero") << X << 2 << L{0, 1, 1, 0, 1, 0} << "Divide by 0" << "|Z| = 1|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|Res. freq: 0.1591549 Hz|Zind = 0        |Zcap= inf.";
+    QTest::newRow("L+R//C C, F zero") << X << 2 << L{1, 1, 1, 0, 1, 0} << "Zero freq." << "|Z| = 1|Current leading by:|    -0.00 Rad.|    -0.00 Deg.|No resonance|Zind = 0        |Zcap= inf.";
+    QTest::newRow("other circuit") << 3 << 4 << L{1, 1, 1, 1, 0, 0} << "" << "=";
+}
+
+void tst_calculators::rlc()
+{
+    QFETCH(int, circuit);
+    QFETCH(int, unknown);
+    QFETCH(QList<double>, in);
+    QFETCH(QString, field);
+    QFETCH(QString, panel);
+    RlcValues v{in[0], in[1], in[2], in[3], {in[4], in[5]}};
+    const RlcResult out = solve_rlc(circuit, unknown, v, 9);
+    QCOMPARE(QString::fromLatin1(out.field), field);
+    QStringList lines;
+    for (const char *line : out.lines)
+        lines << QString::fromLatin1(line);
+    QCOMPARE(out.panel ? lines.join('|') : QString("="), panel);
+}
+
+// Z from R, L, C and F, then each of them solved back from that Z: the circuit's formulas
+// must invert each other.
+void tst_calculators::rlc_round_trips_data()
+{
+    QTest::addColumn<int>("circuit");
+    QTest::addColumn<QList<double>>("rlcf");
+    QTest::newRow("series") << int(RLC_SERIES) << QList<double>{47, 1e-3, 100e-9, 2e3};
+    QTest::newRow("parallel") << int(RLC_PARALLEL) << QList<double>{4.7e3, 10e-3, 47e-9, 5e3};
+    QTest::newRow("L + R // C") << int(RLC_L_R_PARALLEL_C) << QList<double>{10, 1e-3, 1e-6, 3e3};
+}
+
+void tst_calculators::rlc_round_trips()
+{
+    QFETCH(int, circuit);
+    QFETCH(QList<double>, rlcf);
+    RlcValues forward{rlcf[0], rlcf[1], rlcf[2], rlcf[3], {0, 0}};
+    QVERIFY(solve_rlc(circuit, 4, forward, 9).solved);
+    for (int unknown = 0; unknown < 4; ++unknown) {
+        RlcValues back = forward;
+        double *slot[] = {&back.r, &back.l, &back.c, &back.f};
+        *slot[unknown] = 12345.0;
+        solve_rlc(circuit, unknown, back, 9);
+        QVERIFY2(std::fabs(*slot[unknown] / rlcf[unknown] - 1) < 1e-9,
+                 qPrintable(QString("unknown %1: %2").arg(unknown).arg(*slot[unknown], 0, 'g', 17)));
     }
 }
 

@@ -4,7 +4,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QComboBox>
+#include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
 
@@ -47,6 +50,9 @@ private slots:
     void delta_star_data();
     void delta_star();
     void delta_star_round_trip();
+    void rlc_starts_computed();
+    void rlc_flows_data();
+    void rlc_flows();
     void start_state();
     void message_becomes_input_data();
     void message_becomes_input();
@@ -266,6 +272,65 @@ void tst_tabs::delta_star_round_trip()
     for (QLineEdit *e : fields(5, 3))
         texts << e->text();
     QCOMPARE(texts, QStringList({"9.9999999", "20", "30"}));
+}
+
+void tst_tabs::rlc_starts_computed()
+{
+    QCOMPARE(field("Value64")->text(), QString("1+i6.1240304"));
+    QCOMPARE(m_window->findChild<QLabel *>("Error6")->text(), QString(""));
+    const QStringList panel = m_window->findChild<QPlainTextEdit *>("calc6_text")->toPlainText().split('\n');
+    QCOMPARE(panel.size(), 7);
+    QCOMPARE(panel[0], QString("|Z| = 6.2051388"));
+    QCOMPARE(panel[1], QString("Current lagging by:"));
+}
+
+// Each row: the circuit chosen in the combo box, the unknown's radio, texts typed (R, L, C, F,
+// Z; null left alone), then the five texts, their looks (G grey and disabled) and Error6.
+void tst_tabs::rlc_flows_data()
+{
+    QTest::addColumn<int>("circuit");
+    QTest::addColumn<int>("unknown");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("look");
+    QTest::addColumn<QString>("error");
+    const QString keep;
+    using S = QStringList;
+    QTest::newRow("series R from complex Z") << 0 << 0 << S{keep, keep, keep, keep, "32+i79.57"} << S{"32", "1", "1", "1", "32+i79.57"} << "YGGGW" << "";
+    QTest::newRow("parallel R takes L C F") << 1 << 0 << S{keep, keep, keep, keep, keep} << S{"1.0000152", "1", "1", "1", "25.971e-3+i-0.159050"} << "YWWWW" << "";
+    QTest::newRow("series L, F zero") << 0 << 1 << S{keep, keep, keep, "0", keep} << S{"1", "Zero F or C", "1", "0", "1+i6.1240304"} << "GYWWW" << "";
+    QTest::newRow("bad Z keeps its colour") << 0 << 3 << S{keep, keep, keep, keep, "1+x"} << S{"1", "1", "1", "1", "1+x"} << "GWWYW" << "Illegal number(s)";
+    QTest::newRow("bad L turns red") << 2 << 4 << S{keep, "1mH", keep, keep, keep} << S{"1", "1mH", "1", "1", "657.87e-6+i-0.163184"} << "WRWWY" << "Illegal number(s)";
+    QTest::newRow("L + R // C Z") << 2 << 4 << S{"1", "1", "1", "1", keep} << S{"1", "1", "1", "1", "657.87e-6+i-0.163184"} << "WWWWY" << "";
+}
+
+void tst_tabs::rlc_flows()
+{
+    QFETCH(int, circuit);
+    QFETCH(int, unknown);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, look);
+    QFETCH(QString, error);
+    show_tab(6);
+    auto *combo = m_window->findChild<QComboBox *>("pd_series6");
+    combo->setCurrentIndex(circuit);
+    emit combo->activated(circuit);
+    QCOMPARE(m_window->findChild<QStackedWidget *>("figure_stack6")->currentIndex(), circuit);
+    click(QString("Radio6%1").arg(unknown));
+    for (int m = 0; m < 5; ++m) {
+        if (!typed[m].isNull())
+            type(QString("Value6%1").arg(m), typed[m]);
+    }
+    QStringList texts;
+    QString seen;
+    for (QLineEdit *e : fields(6, 5)) {
+        texts << e->text();
+        seen += e->isEnabled() ? looks({e}) : (e->styleSheet() == "QLineEdit { background-color: #CCC }" ? "G" : "?");
+    }
+    QCOMPARE(texts, shown);
+    QCOMPARE(seen, look);
+    QCOMPARE(m_window->findChild<QLabel *>("Error6")->text(), error);
 }
 
 void tst_tabs::start_state()

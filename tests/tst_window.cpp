@@ -172,7 +172,7 @@ void tst_window::widgets_data()
     QTest::newRow("Error5") << "QLabel" << "-" << "" << "" << "";
     QTest::newRow("label") << "QLabel" << "For impedance use 'i': e.g. 2+i4" << "" << "" << "";
     QTest::newRow("pd_series6") << "QComboBox" << "Series impedance|Parallel impedance|L + Resistor // C" << "Select one of three circuits." << "RLC circuit" << "";
-    QTest::newRow("Error6") << "QLabel" << "-" << "" << "" << "";
+    QTest::newRow("Error6") << "QLabel" << "" << "" << "" << "";
     QTest::newRow("Radio60") << "QRadioButton" << "R" << "Calculate R given L, C, F, Z" << "RLC, solve for R" << "";
     QTest::newRow("Value60") << "QLineEdit" << "1" << "Enter or retrieve value of R" << "RLC, R" << "input";
     QTest::newRow("Radio61") << "QRadioButton" << "L" << "Calculate L given R, C, F, Z" << "RLC, solve for L" << "";
@@ -182,7 +182,7 @@ void tst_window::widgets_data()
     QTest::newRow("Radio63") << "QRadioButton" << "Frq" << "Calculate F given L, C, R, Z" << "RLC, solve for F" << "";
     QTest::newRow("Value63") << "QLineEdit" << "1" << "Enter or retrieve value of F" << "RLC, F" << "input";
     QTest::newRow("Radio64") << "QRadioButton" << "Z" << "Calculate Z given L, R, F, C" << "RLC, solve for Z" << "checked";
-    QTest::newRow("Value64") << "QLineEdit" << "1+i6.12403" << "Enter or retrieve value of Z" << "RLC, Z" << "result";
+    QTest::newRow("Value64") << "QLineEdit" << "1+i6.1240304" << "Enter or retrieve value of Z" << "RLC, Z" << "result";
     QTest::newRow("calc6_text") << "QPlainTextEdit" << "" << "Extra information" << "RLC, extra information" << "read-only";
 }
 

@@ -1,0 +1,228 @@
+#include "calculators/rlc.h"
+
+#include <cmath>
+
+namespace {
+
+const double TWO_PI = 6.283185307179586;
+const double FOUR_PI_SQUARED = 39.47841760435743;
+const double MINUS_TWO_PI = -6.283185307179586;
+const double PI = 3.141592653589793;
+
+// One solve: the texts being written and the stored values, with the digits to write them at.
+struct Solve
+{
+    RlcValues &v;
+    int digits;
+    RlcResult out;
+
+    void fail(const char *message)
+    {
+        out.solved = true;
+        c_snprintf(out.field, sizeof out.field, "%s", message);
+    }
+    void answer(double &slot, double x)
+    {
+        slot = x;
+        out.solved = true;
+        format_value(out.field, x, digits);
+    }
+    void answer(Complex z)
+    {
+        v.z = z;
+        out.solved = true;
+        format_complex(out.field, z, digits);
+    }
+    // a F^2 + b F + c = 0, the circuit's model multiplied out with w = 2 pi F. The positive
+    // root is taken where there is one.
+    void frequency(double a, double b, double c)
+    {
+        const double d = b * b - 4.0 * a * c;
+        if (d < 0.0) {
+            fail("No solution");
+            return;
+        }
+        const double s = std::sqrt(d);
+        const double r1 = (s - b) / (2.0 * a);
+        const double r2 = (-b - s) / (2.0 * a);
+        answer(v.f, r1 < 0.0 ? r2 : r1);
+    }
+    void line(int i, const char *format, const char *text)
+    {
+        c_snprintf(out.lines[i], sizeof out.lines[i], format, text);
+    }
+    void panel(int circuit);
+};
+
+void Solve::panel(int circuit)
+{
+    out.panel = true;
+    char num[FORMAT_BUFFER_SIZE];
+    const double w = TWO_PI * v.f;
+    line(0, "|Z| = %s", format_value(num, std::sqrt(v.z.re * v.z.re + v.z.im * v.z.im), digits));
+    double phi = std::atan(v.z.im / v.z.re);
+    if (phi > 0.0) {
+        line(1, "%s", "Current lagging by:");
+    } else {
+        line(1, "%s", "Current leading by:");
+        phi = -phi;
+    }
+    c_snprintf(out.lines[2], sizeof out.lines[2], "    %3.2f Rad.", phi);
+    c_snprintf(out.lines[3], sizeof out.lines[3], "    %4.2f Deg.", phi / PI * 180.0);
+    if (circuit == RLC_L_R_PARALLEL_C) {
+        const double q = 1.0 / (v.l * v.c) - (v.r / v.l) * (v.r / v.l);
+        if (q <= 0.0)
+            line(4, "%s", "No resonance");
+        else
+            line(4, "Res. freq: %s Hz", format_value(num, std::sqrt(q) / TWO_PI, digits));
+    } else if (v.l * v.c == 0.0) {
+        line(4, "%s", "No resonance");
+    } else {
+        line(4, "Res. freq: %s Hz", format_value(num, 1.0 / (TWO_PI * std::sqrt(v.l * v.c)), digits));
+    }
+    if (circuit == RLC_PARALLEL)
+        c_snprintf(out.lines[5], sizeof out.lines[5], "Zind = %g", w * v.l);
+    else
+        line(5, "Zind = %s", format_value(num, w * v.l, digits));
+    if (w * v.c == 0.0)
+        line(6, "%s", "Zcap= inf.");
+    else
+        line(6, circuit == RLC_L_R_PARALLEL_C ? "Zcap = %s" : "Zcap= %s",
+             format_value(num, -1.0 / (w * v.c), digits));
+}
+
+void series(Solve &s, int unknown)
+{
+    RlcValues &v = s.v;
+    const double w = TWO_PI * v.f;
+    switch (unknown) {
+    case 0: s.answer(v.r, v.z.re); break;
+    case 1:
+        if (w * v.c == 0.0) {
+            // The one failure that leaves the panel as it was.
+            s.fail("Zero F or C");
+            return;
+        }
+        s.answer(v.l, (v.z.im + 1.0 / (w * v.c)) / w);
+        break;
+    case 2: {
+        const double d = w * (v.z.im - w * v.l);
+        if (d == 0.0)
+            s.fail("Divide by zero");
+        else
+            s.answer(v.c, -1.0 / d);
+        break;
+    }
+    case 3: s.frequency(FOUR_PI_SQUARED * v.l * v.c, MINUS_TWO_PI * v.c * v.z.im, -1.0); break;
+    case 4:
+        v.z.re = v.r;
+        if (w * v.c == 0.0)
+            s.fail("Zero F or C");
+        else
+            s.answer(Complex{v.r, w * v.l - 1.0 / (w * v.c)});
+        break;
+    default: return;
+    }
+    s.panel(RLC_SERIES);
+}
+
+void parallel(Solve &s, int unknown)
+{
+    RlcValues &v = s.v;
+    const double w = TWO_PI * v.f;
+    const Complex y = reciprocal(v.z);
+    switch (unknown) {
+    case 0:
+        // The conductance is the real part of the admittance, 1/R.
+        if (y.re == 0.0)
+            s.fail("Zero Re(1/Z)");
+        else
+            s.answer(v.r, 1.0 / y.re);
+        break;
+    case 1:
+        if (v.f == 0.0)
+            s.fail("Zero Freq.");
+        else
+            s.answer(v.l, -1.0 / (w * (y.im - w * v.c)));
+        break;
+    case 2:
+        if (v.f == 0.0)
+            s.fail("Zero Freq.");
+        else
+            s.answer(v.c, (y.im + 1.0 / (w * v.l)) / w);
+        break;
+    case 3: s.frequency(FOUR_PI_SQUARED * v.l * v.c, MINUS_TWO_PI * v.l * y.im, -1.0); break;
+    case 4:
+        if (w * v.l == 0.0)
+            s.fail("Zero F or L");
+        else if (v.r == 0.0)
+            s.fail("Zero R");
+        else
+            s.answer(reciprocal(Complex{1.0 / v.r, w * v.c - 1.0 / (w * v.l)}));
+        break;
+    default: return;
+    }
+    s.panel(RLC_PARALLEL);
+}
+
+void l_r_parallel_c(Solve &s, int unknown)
+{
+    RlcValues &v = s.v;
+    const double w = TWO_PI * v.f;
+    const Complex y = reciprocal(v.z);
+    switch (unknown) {
+    case 0: {
+        const Complex branch = reciprocal(y - Complex{0.0, w * v.c});
+        s.answer(v.r, (branch - Complex{0.0, w * v.l}).re);
+        break;
+    }
+    case 1:
+        if (w == 0.0)
+            s.fail("Zero Freq.");
+        else
+            s.answer(v.l, reciprocal(y - Complex{0.0, w * v.c}).im / w);
+        break;
+    case 2: {
+        const double m = v.r * v.r + (w * v.l) * (w * v.l);
+        if (m == 0.0)
+            s.fail("Divide by 0");
+        else if (v.f == 0.0)
+            s.fail("Zero freq.");
+        else
+            s.answer(v.c, v.l / m + y.im / w);
+        break;
+    }
+    case 3:
+        s.frequency(FOUR_PI_SQUARED * v.l * v.c, MINUS_TWO_PI * v.l * y.im, v.r * y.re - 1.0);
+        break;
+    case 4: {
+        const Complex branch{v.r, w * v.l};
+        if (norm(branch) == 0.0) {
+            s.fail("Zero R+iwL");
+            break;
+        }
+        const Complex admittance = reciprocal(branch) + Complex{0.0, w * v.c};
+        if (norm(admittance) == 0.0)
+            s.fail("Zero Z");
+        else
+            s.answer(reciprocal(admittance));
+        break;
+    }
+    default: return;
+    }
+    s.panel(RLC_L_R_PARALLEL_C);
+}
+
+} // namespace
+
+RlcResult solve_rlc(int circuit, int unknown, RlcValues &values, int digits)
+{
+    Solve s{values, digits, {}};
+    switch (circuit) {
+    case RLC_SERIES: series(s, unknown); break;
+    case RLC_PARALLEL: parallel(s, unknown); break;
+    case RLC_L_R_PARALLEL_C: l_r_parallel_c(s, unknown); break;
+    default: break;
+    }
+    return s.out;
+}
