@@ -8,8 +8,10 @@
 #include "network/network_panel.h"
 #include "numbers/format.h"
 #include "numbers/parse.h"
+#include "ui_help.h"
 #include "ui_ohmara.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -326,8 +328,16 @@ void ohmara::calculate6_slot()
         ui->calc6_text->appendPlainText(QString::fromLatin1(line));
 }
 
+// A new dialog each time, so whatever the user typed into the page is gone when it closes.
+void ohmara::help_slot()
+{
+    QDialog dialog(this);
+    Ui::help form;
+    form.setupUi(&dialog);
+    dialog.exec();
+}
+
 // Behaviour of the slots below arrives with the other calculators, the network grid, the
 // calculation file and the help dialog.
 void ohmara::fread_slot() {}
 void ohmara::fwrite_slot() {}
-void ohmara::help_slot() {}
