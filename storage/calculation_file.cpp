@@ -1,0 +1,173 @@
+#include "storage/calculation_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char *const VERSION = "270116";
+// A line with its line end is read in at most this many bytes; the rest is the next line.
+const int LINE_BYTES = 127;
+
+bool put_line(std::FILE *f, const std::string &text)
+{
+    return std::fputs(text.c_str(), f) >= 0 && std::fputc('\n', f) != EOF;
+}
+
+bool put_section(std::FILE *f, int number, const char *what)
+{
+    return std::fprintf(f, "%d %s\n", number, what) > 0;
+}
+
+bool write_all(std::FILE *f, const Calculation &c)
+{
+    bool ok = put_line(f, VERSION);
+    const char *const names[] = {"0", "1", "2", "3", "4"};
+    for (int t = 0; t < 5; ++t) {
+        ok = ok && put_section(f, c.unknowns[t], names[t]);
+        for (const std::string &text : c.fields[t])
+            ok = ok && put_line(f, text);
+    }
+    ok = ok && put_section(f, c.network_size, "NWS");
+    for (const std::string &text : c.matrix)
+        ok = ok && put_line(f, text);
+    for (const std::string &text : c.vector_and_results)
+        ok = ok && put_line(f, text);
+    ok = ok && put_section(f, c.unknowns[5], "5");
+    for (const std::string &text : c.fields[5])
+        ok = ok && put_line(f, text);
+    return ok;
+}
+
+// Reads one line of at most LINE_BYTES bytes, without its carriage returns and line feeds.
+LoadedText get_line(std::FILE *f)
+{
+    char buf[LINE_BYTES + 1];
+    LoadedText line;
+    if (!std::fgets(buf, sizeof buf, f))
+        return line;
+    size_t n = std::strlen(buf);
+    while (n > 0 && (buf[n - 1] == '\n' || buf[n - 1] == '\r'))
+        --n;
+    line.present = true;
+    line.text.assign(buf, n);
+    return line;
+}
+
+// The integer a section or network line starts with, if it starts with one.
+bool leading_integer(const LoadedText &line, long &value)
+{
+    if (!line.present)
+        return false;
+    const char *start = line.text.c_str();
+    char *end = nullptr;
+    errno = 0;
+    value = std::strtol(start, &end, 10);
+    return end != start;
+}
+
+} // namespace
+
+bool write_calculation_file(const char *path, const Calculation &calculation)
+{
+    // Never replace something that is no regular file, such as a folder of the same name.
+    struct stat target;
+    const bool exists = ::stat(path, &target) == 0;
+    if (exists && !S_ISREG(target.st_mode))
+        return false;
+
+    std::string temp = std::string(path) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    // A replaced file keeps its permissions; a new one gets what fopen would give it.
+    mode_t mode = 0666;
+    if (exists) {
+        mode = target.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    std::FILE *f = ::fdopen(fd, "w");
+    if (!f) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    bool ok = write_all(f, calculation);
+    ok = std::fflush(f) == 0 && ok;
+    ok = ::fsync(::fileno(f)) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (ok && std::rename(temp.c_str(), path) == 0)
+        return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
+LoadedCalculation read_calculation_file(const char *path, int current_network_size)
+{
+    std::FILE *f = std::fopen(path, "r");
+    if (!f) {
+        LoadedCalculation failed;
+        failed.status = LoadedCalculation::Status::CannotOpen;
+        return failed;
+    }
+    LoadedCalculation loaded = read_calculation_file(f, current_network_size);
+    std::fclose(f);
+    return loaded;
+}
+
+LoadedCalculation read_calculation_file(std::FILE *f, int current_network_size)
+{
+    LoadedCalculation out;
+    const LoadedText version = get_line(f);
+    if (version.text.compare(0, 6, VERSION) != 0) {
+        out.status = LoadedCalculation::Status::WrongVersion;
+        return out;
+    }
+
+    auto read_tab = [&](int t) {
+        long k = 0;
+        if (leading_integer(get_line(f), k) && k >= 0 && k < CALCULATION_UNKNOWNS[t]) {
+            out.has_unknown[t] = true;
+            out.unknowns[t] = int(k);
+        }
+        for (int i = 0; i < CALCULATION_FIELDS[t]; ++i)
+            out.fields[t].push_back(get_line(f));
+    };
+    for (int t = 0; t < 5; ++t)
+        read_tab(t);
+
+    long n = 0;
+    const bool has_size = leading_integer(get_line(f), n);
+    if (has_size && n > CALCULATION_MAX_NETWORK)
+        return out;
+    out.network_read = true;
+    // The size box takes nothing below 0. Without a number the grid stays as it is, and the
+    // lines of a grid of its current size are passed over.
+    int size = has_size ? (n > 0 ? int(n) : 0) : current_network_size;
+    if (size < 0 || size > CALCULATION_MAX_NETWORK)
+        size = 0;
+    out.has_network_size = has_size;
+    out.network_size = has_size ? size : 0;
+    for (int i = 0; i < size * size; ++i) {
+        const LoadedText line = get_line(f);
+        if (has_size)
+            out.matrix.push_back(line);
+    }
+    for (int i = 0; i < 2 * size; ++i) {
+        const LoadedText line = get_line(f);
+        if (has_size)
+            out.vector_and_results.push_back(line);
+    }
+    read_tab(5);
+    return out;
+}

@@ -1,0 +1,207 @@
+#include "storage/calculation_file.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+Calculation sample(int n)
+{
+    Calculation c;
+    const int unknowns[] = {2, 3, 0, 1, 2, 1};
+    const char *const texts[] = {"1", "divide by zero", "  ", "32+i79.57", "", "4.7k",
+                                 "Vt >= V0 error", "0.3461538+i-0.230769", "-1e-3"};
+    int k = 0;
+    for (int t = 0; t < CALCULATION_TABS; ++t) {
+        c.unknowns[t] = unknowns[t];
+        for (int i = 0; i < CALCULATION_FIELDS[t]; ++i)
+            c.fields[t].push_back(texts[k++ % 9]);
+    }
+    c.network_size = n;
+    for (int i = 0; i < n * n; ++i)
+        c.matrix.push_back(i % 3 ? std::to_string(i) : "");
+    for (int r = 0; r < n; ++r) {
+        c.vector_and_results.push_back(r ? "1+i2" : "x");
+        c.vector_and_results.push_back(" 1.000000+i 0.000000");
+    }
+    return c;
+}
+
+// What a load gives back, as what a save of it would write.
+Calculation as_saved(const LoadedCalculation &l)
+{
+    Calculation c;
+    auto texts = [](const std::vector<LoadedText> &lines) {
+        std::vector<std::string> out;
+        for (const LoadedText &line : lines)
+            out.push_back(line.text);
+        return out;
+    };
+    for (int t = 0; t < CALCULATION_TABS; ++t) {
+        c.unknowns[t] = l.unknowns[t];
+        c.fields[t] = texts(l.fields[t]);
+    }
+    c.network_size = l.network_size;
+    c.matrix = texts(l.matrix);
+    c.vector_and_results = texts(l.vector_and_results);
+    return c;
+}
+
+} // namespace
+
+class tst_calculation_file : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+    void round_trip_data();
+    void round_trip();
+    void reading_data();
+    void reading();
+    void long_text_splits_at_127_bytes();
+    void failed_save_keeps_the_old_file_data();
+    void failed_save_keeps_the_old_file();
+
+private:
+    QString path(const char *name) { return m_dir.filePath(name); }
+    QByteArray bytes(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    LoadedCalculation load(const QByteArray &content, int current = 0)
+    {
+        QFile f(path("in.oma"));
+        if (!f.open(QIODevice::WriteOnly))
+            return {};
+        f.write(content);
+        f.close();
+        return read_calculation_file(QFile::encodeName(path("in.oma")).constData(), current);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void tst_calculation_file::round_trip_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("no grid") << 0 << 34;
+    QTest::newRow("1 x 1") << 1 << 37;
+    QTest::newRow("2 x 2") << 2 << 42;
+    QTest::newRow("20 x 20") << 20 << 34 + 400 + 40;
+}
+
+// Save, load, save again: the same bytes, with the stated number of lines.
+void tst_calculation_file::round_trip()
+{
+    QFETCH(int, n);
+    QFETCH(int, lines);
+    const QByteArray first = QFile::encodeName(path("first.oma"));
+    const QByteArray second = QFile::encodeName(path("second.oma"));
+    QVERIFY(write_calculation_file(first.constData(), sample(n)));
+    const LoadedCalculation loaded = read_calculation_file(first.constData(), 0);
+    QCOMPARE(loaded.status, LoadedCalculation::Status::Loaded);
+    QVERIFY(loaded.network_read && loaded.has_network_size);
+    for (int t = 0; t < CALCULATION_TABS; ++t)
+        QVERIFY(loaded.has_unknown[t]);
+    QVERIFY(write_calculation_file(second.constData(), as_saved(loaded)));
+    const QByteArray written = bytes(path("first.oma"));
+    QCOMPARE(bytes(path("second.oma")), written);
+    QCOMPARE(written.count('\n'), lines);
+    QVERIFY(written.startsWith("270116\n2 0\n"));
+    QVERIFY(written.contains(QByteArray::number(n) + " NWS\n"));
+}
+
+// Files as they come: each row is the content, then what the load reports.
+void tst_calculation_file::reading_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("status"); // 0 loaded, 1 cannot open, 2 wrong version
+    QTest::addColumn<QString>("expect"); // a few facts, checked below
+    const QByteArray good = "270116\n1 0\nA\nB\nC\n0 1\n1\n2\n3\n4\n5\n0 2\n1\n1\n1\n1\n1\n"
+                            "3 3\n1\n1\n1\n1\n0 4\n1\n1\n1\n1 NWS\n7\n8\n9\n1 5\n1\n1\n1\n1\n1\n1\n";
+    QByteArray crlf = good;
+    crlf.replace("\n", "\r\n");
+    QTest::newRow("plain") << good << 0 << "tab0=1 field0=A net=1 cell=7 tab5=1";
+    QTest::newRow("CRLF line ends") << crlf << 0 << "tab0=1 field0=A net=1 cell=7 tab5=1";
+    QTest::newRow("version with more after it") << QByteArray(good).replace("270116", "270116xyz") << 0 << "tab0=1";
+    QTest::newRow("five digits of the version") << QByteArray(good).replace("270116", "27011") << 2 << "";
+    QTest::newRow("empty file") << QByteArray() << 2 << "";
+    QTest::newRow("unknown out of range") << QByteArray(good).replace("1 0\n", "3 0\n") << 0 << "tab0=none field0=A";
+    QTest::newRow("section without a number") << QByteArray(good).replace("1 0\n", "x 0\n") << 0 << "tab0=none field0=A";
+    QTest::newRow("network of 21") << QByteArray(good).replace("1 NWS", "21 NWS") << 0 << "net=stopped tab5=none";
+    QTest::newRow("negative network") << QByteArray(good).replace("1 NWS\n7\n8\n9\n", "-4 NWS\n") << 0 << "net=0 tab5=1";
+    QTest::newRow("network without a number") << QByteArray(good).replace("1 NWS", "NWS") << 0 << "net=none tab5=1";
+    QTest::newRow("truncated after tab 0") << good.left(good.indexOf("0 1\n")) << 0 << "tab0=1 field0=A tab1=none missing=1";
+    QTest::newRow("huge single line") << "270116" + QByteArray(1 << 20, 'x') << 0 << "tab0=none";
+    QTest::newRow("binary") << QByteArray("270116\n\x00\xff\x80\n\x01\x02", 14) << 0 << "tab0=none";
+}
+
+void tst_calculation_file::reading()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, status);
+    QFETCH(QString, expect);
+    const LoadedCalculation l = load(content, 1);
+    QCOMPARE(int(l.status), status);
+    for (const QString &fact : expect.split(' ', Qt::SkipEmptyParts)) {
+        const QString key = fact.section('=', 0, 0);
+        const QString value = fact.section('=', 1);
+        if (key == "tab0")
+            QCOMPARE(l.has_unknown[0] ? QString::number(l.unknowns[0]) : QString("none"), value);
+        else if (key == "tab1")
+            QCOMPARE(l.has_unknown[1] ? QString::number(l.unknowns[1]) : QString("none"), value);
+        else if (key == "tab5")
+            QCOMPARE(l.has_unknown[5] ? QString::number(l.unknowns[5]) : QString("none"), value);
+        else if (key == "field0")
+            QCOMPARE(QString::fromStdString(l.fields[0][0].text), value);
+        else if (key == "net")
+            QCOMPARE(!l.network_read ? QString("stopped") : l.has_network_size ? QString::number(l.network_size) : QString("none"), value);
+        else if (key == "cell")
+            QCOMPARE(QString::fromStdString(l.matrix.at(0).text), value);
+        else if (key == "missing")
+            QVERIFY(!l.fields[1][0].present);
+    }
+    // Whatever came in, everything handed on is within range.
+    for (int t = 0; t < CALCULATION_TABS; ++t)
+        QVERIFY(!l.has_unknown[t] || (l.unknowns[t] >= 0 && l.unknowns[t] < CALCULATION_UNKNOWNS[t]));
+    QVERIFY(l.network_size >= 0 && l.network_size <= CALCULATION_MAX_NETWORK);
+    QCOMPARE(int(l.matrix.size()), l.network_size * l.network_size);
+}
+
+// A field of 130 characters comes back as one line of 127 and one of the rest; every later
+// line moves down by one.
+void tst_calculation_file::long_text_splits_at_127_bytes()
+{
+    Calculation c = sample(0);
+    c.fields[0][0] = std::string(130, 'a');
+    const QByteArray file = QFile::encodeName(path("long.oma"));
+    QVERIFY(write_calculation_file(file.constData(), c));
+    const LoadedCalculation l = read_calculation_file(file.constData(), 0);
+    QCOMPARE(l.fields[0][0].text, std::string(127, 'a'));
+    QCOMPARE(l.fields[0][1].text, std::string("aaa"));
+    QCOMPARE(l.fields[0][2].text, c.fields[0][1]);
+}
+
+void tst_calculation_file::failed_save_keeps_the_old_file_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("folder vanished") << "gone/calc.oma";
+    QTest::newRow("target is a folder") << "folder";
+}
+
+void tst_calculation_file::failed_save_keeps_the_old_file()
+{
+    QFETCH(QString, target);
+    QVERIFY(QDir(m_dir.path()).mkpath("folder"));
+    QVERIFY(!write_calculation_file(QFile::encodeName(path(qPrintable(target))).constData(), sample(1)));
+    QVERIFY(QFileInfo(path("folder")).isDir());
+    // No half-written temporary file is left behind either.
+    QCOMPARE(QDir(m_dir.path()).entryList({"folder.*"}), QStringList());
+}
+
+QTEST_APPLESS_MAIN(tst_calculation_file)
+#include "tst_calculation_file.moc"
