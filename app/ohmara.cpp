@@ -8,10 +8,14 @@
 #include "network/network_panel.h"
 #include "numbers/format.h"
 #include "numbers/parse.h"
+#include "storage/calculation_file.h"
 #include "ui_help.h"
 #include "ui_ohmara.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -29,6 +33,11 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
 {
     ui->setupUi(this);
     m_file_dir = QStringLiteral(".");
+    m_file_name = [this](bool saving) {
+        const QString filter = QStringLiteral("*.oma;;All (*.*)");
+        return saving ? QFileDialog::getSaveFileName(this, QStringLiteral("Save"), m_file_dir, filter)
+                      : QFileDialog::getOpenFileName(this, QStringLiteral("Open"), m_file_dir, filter);
+    };
 
     m_notice = new QLabel(QString::fromLatin1(notice_text));
     m_notice->setObjectName(QStringLiteral("notice"));
@@ -164,6 +173,11 @@ const unsigned ohmara::OTHER_MASKS[5] = {0x1E1F, 0x1D1F, 0x1B1F, 0x171F, 0x0F1F}
 void ohmara::select_unknown(int tab, int m)
 {
     m_forms[tab]->select(m);
+    calculate(tab);
+}
+
+void ohmara::calculate(int tab)
+{
     switch (tab) {
     case 0: calculate0_slot(); break;
     case 1: calculate1_slot(); break;
@@ -337,7 +351,111 @@ void ohmara::help_slot()
     dialog.exec();
 }
 
-// Behaviour of the slots below arrives with the other calculators, the network grid, the
-// calculation file and the help dialog.
-void ohmara::fread_slot() {}
-void ohmara::fwrite_slot() {}
+
+namespace {
+
+// A message box of its own, not tied to the window, as file errors have always been shown.
+void tell(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString(), text);
+    box.exec();
+}
+
+std::string latin1(const QLineEdit *field)
+{
+    return field->text().toLatin1().toStdString();
+}
+
+void fill(QLineEdit *field, const LoadedText &line)
+{
+    if (line.present)
+        field->setText(QString::fromLatin1(line.text.data(), qsizetype(line.text.size())));
+}
+
+} // namespace
+
+void ohmara::fwrite_slot()
+{
+    const QString name = m_file_name(true);
+    if (name.isEmpty())
+        return;
+    Calculation c;
+    for (int t = 0; t < 5; ++t) {
+        c.unknowns[t] = m_forms[t]->unknown();
+        for (const QLineEdit *field : m_forms[t]->fields())
+            c.fields[t].push_back(latin1(field));
+    }
+    c.unknowns[5] = m_direction;
+    for (const QLineEdit *field : m_delta_star->fields())
+        c.fields[5].push_back(latin1(field));
+    const int n = m_network->size();
+    c.network_size = n;
+    for (int r = 0; r < n; ++r) {
+        for (int col = 0; col < n; ++col)
+            c.matrix.push_back(latin1(m_network->matrix_cell(r, col)));
+        c.vector_and_results.push_back(latin1(m_network->vector_cell(r)));
+        c.vector_and_results.push_back(latin1(m_network->result_cell(r)));
+    }
+    // The name goes to the file system in its own encoding, so any name the dialog offers works.
+    if (!write_calculation_file(QFile::encodeName(name).constData(), c))
+        tell(QStringLiteral("Could not open '%1' for writing").arg(name));
+}
+
+void ohmara::fread_slot()
+{
+    const QString name = m_file_name(false);
+    if (!name.isEmpty())
+        load(name);
+}
+
+// Each tab as a user would redo it: choose the saved unknown, type the texts, recalculate.
+void ohmara::load(const QString &name)
+{
+    const LoadedCalculation l =
+        read_calculation_file(QFile::encodeName(name).constData(), m_network->size());
+    if (l.status == LoadedCalculation::Status::CannotOpen) {
+        tell(QStringLiteral("Could not open '%1' for reading").arg(name));
+        return;
+    }
+    if (l.status == LoadedCalculation::Status::WrongVersion) {
+        tell(QStringLiteral("'%1' has wrong version number").arg(name));
+        return;
+    }
+    for (int t = 0; t < 5; ++t) {
+        if (l.has_unknown[t]) {
+            findChild<QRadioButton *>(QStringLiteral("Radio%1%2").arg(t).arg(l.unknowns[t]))
+                ->setChecked(true);
+            select_unknown(t, l.unknowns[t]);
+        }
+        for (size_t i = 0; i < l.fields[t].size(); ++i)
+            fill(m_forms[t]->fields()[qsizetype(i)], l.fields[t][i]);
+        calculate(t);
+    }
+    if (!l.network_read)
+        return;
+    if (l.has_network_size) {
+        const int n = l.network_size;
+        if (n != m_network->size())
+            ui->sb_network->setValue(n);
+        for (int r = 0; r < n; ++r) {
+            for (int c = 0; c < n; ++c) {
+                fill(m_network->matrix_cell(r, c), l.matrix[size_t(r * n + c)]);
+                network_edit_slot(100 * r + c);
+            }
+            fill(m_network->vector_cell(r), l.vector_and_results[size_t(2 * r)]);
+            fill(m_network->result_cell(r), l.vector_and_results[size_t(2 * r + 1)]);
+        }
+    }
+    if (l.has_unknown[5]) {
+        if (l.unknowns[5] == 0) {
+            ui->Radio50->setChecked(true);
+            Radio50_slot();
+        } else {
+            ui->Radio51->setChecked(true);
+            Radio51_slot();
+        }
+    }
+    for (size_t i = 0; i < l.fields[5].size(); ++i)
+        fill(m_delta_star->fields()[qsizetype(i)], l.fields[5][i]);
+    calculate5_slot();
+}

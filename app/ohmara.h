@@ -5,6 +5,7 @@
 
 #include "numbers/complex.h"
 
+#include <functional>
 #include <memory>
 
 class FormTab;
@@ -26,6 +27,11 @@ class ohmara : public QMainWindow
 public:
     explicit ohmara(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~ohmara() override;
+
+    // Where Save and Load get their file name: the file dialogs, unless a test or a script
+    // puts something else here. An empty name cancels.
+    using FileNameSource = std::function<QString(bool saving)>;
+    void set_file_name_source(FileNameSource source) { m_file_name = std::move(source); }
 
     // Width in characters of every answer a formula tab writes.
     int digits() const { return m_digits; }
@@ -86,11 +92,14 @@ private:
 
     // Unknown selector of the real-valued tabs 0 to 4: repaint, then recalculate.
     void select_unknown(int tab, int m);
+    void calculate(int tab);
+    void load(const QString &name);
 
     Ui::ohmaraClass *ui;
     QLabel *m_notice;
     int m_digits = 9;
     QString m_file_dir;
+    FileNameSource m_file_name;
     std::unique_ptr<FormTab> m_forms[5];
     std::unique_ptr<NetworkPanel> m_network;
     // Tab "D<->Y": which way it converts, and the six impedances in field order.
