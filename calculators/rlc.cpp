@@ -10,8 +10,7 @@ const double MINUS_TWO_PI = -6.283185307179586;
 const double PI = 3.141592653589793;
 
 // One solve: the texts being written and the stored values, with the digits to write them at.
-struct Solve
-{
+struct Solve {
     RlcValues &v;
     int digits;
     RlcResult out;
@@ -26,6 +25,15 @@ struct Solve
         slot = x;
         out.solved = true;
         format_value(out.field, x, digits);
+    }
+    // An answer unless its check fails; the answer is computed either way, which costs
+    // nothing and traps nothing in IEEE arithmetic.
+    void answer_unless(bool failed, const char *message, double &slot, double x)
+    {
+        if (failed)
+            fail(message);
+        else
+            answer(slot, x);
     }
     void answer(Complex z)
     {
@@ -78,7 +86,8 @@ void Solve::panel(int circuit)
     } else if (v.l * v.c == 0.0) {
         line(4, "%s", "No resonance");
     } else {
-        line(4, "Res. freq: %s Hz", format_value(num, 1.0 / (TWO_PI * std::sqrt(v.l * v.c)), digits));
+        line(4, "Res. freq: %s Hz",
+            format_value(num, 1.0 / (TWO_PI * std::sqrt(v.l * v.c)), digits));
     }
     if (circuit == RLC_PARALLEL)
         c_snprintf(out.lines[5], sizeof out.lines[5], "Zind = %g", w * v.l);
@@ -88,7 +97,7 @@ void Solve::panel(int circuit)
         line(6, "%s", "Zcap= inf.");
     else
         line(6, circuit == RLC_L_R_PARALLEL_C ? "Zcap = %s" : "Zcap= %s",
-             format_value(num, -1.0 / (w * v.c), digits));
+            format_value(num, -1.0 / (w * v.c), digits));
 }
 
 void series(Solve &s, int unknown)
@@ -107,10 +116,7 @@ void series(Solve &s, int unknown)
         break;
     case 2: {
         const double d = w * (v.z.im - w * v.l);
-        if (d == 0.0)
-            s.fail("Divide by zero");
-        else
-            s.answer(v.c, -1.0 / d);
+        s.answer_unless(d == 0.0, "Divide by zero", v.c, -1.0 / d);
         break;
     }
     case 3: s.frequency(FOUR_PI_SQUARED * v.l * v.c, MINUS_TWO_PI * v.c * v.z.im, -1.0); break;
@@ -134,23 +140,10 @@ void parallel(Solve &s, int unknown)
     switch (unknown) {
     case 0:
         // The conductance is the real part of the admittance, 1/R.
-        if (y.re == 0.0)
-            s.fail("Zero Re(1/Z)");
-        else
-            s.answer(v.r, 1.0 / y.re);
+        s.answer_unless(y.re == 0.0, "Zero Re(1/Z)", v.r, 1.0 / y.re);
         break;
-    case 1:
-        if (v.f == 0.0)
-            s.fail("Zero Freq.");
-        else
-            s.answer(v.l, -1.0 / (w * (y.im - w * v.c)));
-        break;
-    case 2:
-        if (v.f == 0.0)
-            s.fail("Zero Freq.");
-        else
-            s.answer(v.c, (y.im + 1.0 / (w * v.l)) / w);
-        break;
+    case 1: s.answer_unless(v.f == 0.0, "Zero Freq.", v.l, -1.0 / (w * (y.im - w * v.c))); break;
+    case 2: s.answer_unless(v.f == 0.0, "Zero Freq.", v.c, (y.im + 1.0 / (w * v.l)) / w); break;
     case 3: s.frequency(FOUR_PI_SQUARED * v.l * v.c, MINUS_TWO_PI * v.l * y.im, -1.0); break;
     case 4:
         if (w * v.l == 0.0)
@@ -177,19 +170,14 @@ void l_r_parallel_c(Solve &s, int unknown)
         break;
     }
     case 1:
-        if (w == 0.0)
-            s.fail("Zero Freq.");
-        else
-            s.answer(v.l, reciprocal(y - Complex{0.0, w * v.c}).im / w);
+        s.answer_unless(w == 0.0, "Zero Freq.", v.l, reciprocal(y - Complex{0.0, w * v.c}).im / w);
         break;
     case 2: {
         const double m = v.r * v.r + (w * v.l) * (w * v.l);
         if (m == 0.0)
             s.fail("Divide by 0");
-        else if (v.f == 0.0)
-            s.fail("Zero freq.");
         else
-            s.answer(v.c, v.l / m + y.im / w);
+            s.answer_unless(v.f == 0.0, "Zero freq.", v.c, v.l / m + y.im / w);
         break;
     }
     case 3:
