@@ -24,6 +24,7 @@ struct Solve {
     {
         slot = x;
         out.solved = true;
+        out.answered = true;
         format_value(out.field, x, digits);
     }
     // An answer unless its check fails; the answer is computed either way, which costs
@@ -39,6 +40,7 @@ struct Solve {
     {
         v.z = z;
         out.solved = true;
+        out.answered = true;
         format_complex(out.field, z, digits);
     }
     // a F^2 + b F + c = 0, the circuit's model multiplied out with w = 2 pi F. The positive

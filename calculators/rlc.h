@@ -22,6 +22,8 @@ struct RlcResult
     static constexpr int LINES = 7;
 
     bool solved = false;
+    // True when the field holds an answer, false when it holds a check's message.
+    bool answered = false;
     char field[2 * FORMAT_BUFFER_SIZE] = {};
     bool panel = false;
     char lines[LINES][2 * FORMAT_BUFFER_SIZE] = {};
