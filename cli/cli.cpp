@@ -6,6 +6,7 @@
 #include "calculators/rlc.h"
 #include "cli/eseries.h"
 #include "network/solver.h"
+#include "storage/calculation_file.h"
 #include "numbers/format.h"
 #include "numbers/parse.h"
 
@@ -24,6 +25,8 @@ const char *const USAGE =
     "usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n"
     "       ohmara-cli solve FILE|-\n"
     "       ohmara-cli eseries E3|E6|E12|E24|E48|E96|E192 VALUE\n"
+    "       ohmara-cli recalc FILE.oma   (every tab of a calculation file, recalculated)\n"
+    "       --json before any command prints one JSON object per answer\n"
     "       ohmara-cli --batch   (one command per line from standard input)\n"
     "tabs and their quantities:\n"
     "  ohm        V I R\n"
@@ -50,11 +53,50 @@ const RealTab REAL_TABS[] = {
     {"rcfilter", {"R", "C", "Fc"}, rc_filter},
 };
 
+std::string json_string(const std::string &text)
+{
+    std::string q = "\"";
+    for (char ch : text) {
+        if (ch == '"' || ch == '\\')
+            q += '\\';
+        if (static_cast<unsigned char>(ch) < 0x20) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", ch);
+            q += esc;
+            continue;
+        }
+        q += ch;
+    }
+    return q + "\"";
+}
+
 struct Context
 {
     std::string &out;
     std::string &err;
     int digits = 9;
+    bool json = false;
+
+    // One answer: "NAME = TEXT", or {"name": ..., "text": ...} for scripts.
+    void answer(const std::string &name, const std::string &text)
+    {
+        if (json)
+            out += "{\"name\": " + json_string(name) + ", \"text\": " + json_string(text) + "}\n";
+        else
+            out += name + " = " + text + "\n";
+    }
+    void lines(const char *const *begin, const char *const *end)
+    {
+        if (!json) {
+            for (auto l = begin; l != end; ++l)
+                out += std::string(*l) + "\n";
+            return;
+        }
+        std::string list;
+        for (auto l = begin; l != end; ++l)
+            list += (list.empty() ? "" : ", ") + json_string(*l);
+        out += "{\"panel\": [" + list + "]}\n";
+    }
 
     int fail(int status, const std::string &message)
     {
@@ -129,7 +171,7 @@ int real_tab(Context &cx, const RealTab &tab, const std::vector<std::string> &ar
     const std::string &name = tab.quantities[size_t(unknown)];
     if (o.kind == Outcome::Kind::Message)
         return cx.fail(CLI_GUARD, name + " = " + o.message);
-    cx.out += name + " = " + cx.number(o.value) + "\n";
+    cx.answer(name, cx.number(o.value));
     return CLI_OK;
 }
 
@@ -165,7 +207,7 @@ int delta_star_tab(Context &cx, const std::vector<std::string> &args)
         return cx.fail(CLI_GUARD, std::string("Rab = ") + d.message);
     for (int k = 0; k < 3; ++k) {
         const Complex z = d.values[k];
-        cx.out += names[size_t(d.first + k)] + " = " + (kinds > 1 ? cx.number(z) : cx.number(z.re)) + "\n";
+        cx.answer(names[size_t(d.first + k)], kinds > 1 ? cx.number(z) : cx.number(z.re));
     }
     return CLI_OK;
 }
@@ -213,15 +255,16 @@ int rlc_tab(Context &cx, const std::vector<std::string> &args)
     if (!bad.empty())
         return cx.fail(CLI_ILLEGAL, "Illegal number(s): " + bad);
     const RlcResult r = solve_rlc(circuit, unknown, v, cx.digits);
-    const std::string line = names[size_t(unknown)] + " = " + r.field;
     int status = CLI_OK;
     if (r.answered)
-        cx.out += line + "\n";
+        cx.answer(names[size_t(unknown)], r.field);
     else
-        status = cx.fail(CLI_GUARD, line);
+        status = cx.fail(CLI_GUARD, names[size_t(unknown)] + " = " + r.field);
     if (r.panel) {
-        for (const char *panel_line : r.lines)
-            cx.out += std::string(panel_line) + "\n";
+        const char *lines[RlcResult::LINES];
+        for (int i = 0; i < RlcResult::LINES; ++i)
+            lines[i] = r.lines[i];
+        cx.lines(lines, lines + RlcResult::LINES);
     }
     return status;
 }
@@ -274,7 +317,10 @@ int solve(Context &cx, const std::vector<std::string> &args)
     for (int r = 0; r < n; ++r) {
         char text[720];
         c_snprintf(text, sizeof text, "%9.6f+i%9.6f", s.solver_vector[r].re, s.solver_vector[r].im);
-        cx.out += std::string(text) + "\n";
+        if (cx.json)
+            cx.answer("x" + std::to_string(r), text);
+        else
+            cx.out += std::string(text) + "\n";
     }
     return CLI_OK;
 }
@@ -303,15 +349,93 @@ int eseries(Context &cx, const std::vector<std::string> &args)
     const Neighbours nb = eseries_neighbours(n, z.re);
     for (const auto &[label, x] : {std::pair{"below", nb.below}, std::pair{"above", nb.above}}) {
         char buf[128];
-        c_snprintf(buf, sizeof buf, "%s = %s (%+.2f %%)\n", label, part(x).c_str(),
-                   (x - z.re) / z.re * 100.0);
-        cx.out += buf;
+        c_snprintf(buf, sizeof buf, "%s (%+.2f %%)", part(x).c_str(), (x - z.re) / z.re * 100.0);
+        cx.answer(label, buf);
+    }
+    return CLI_OK;
+}
+
+// A calculation file as the window shows it after loading: each tab from its start state, with
+// the saved unknown and texts, recalculated; the grid's texts as saved.
+int recalc(Context &cx, const std::vector<std::string> &args)
+{
+    if (args.size() != 2)
+        return cx.fail(CLI_USAGE, "recalc needs a calculation file");
+    const LoadedCalculation l = read_calculation_file(args[1].c_str(), 0);
+    if (l.status == LoadedCalculation::Status::CannotOpen)
+        return cx.fail(CLI_IO, "Could not open '" + args[1] + "' for reading");
+    if (l.status == LoadedCalculation::Status::WrongVersion)
+        return cx.fail(CLI_IO, "'" + args[1] + "' has wrong version number");
+    static const std::vector<std::string> start[CALCULATION_TABS] = {
+        {"1", "1", "1"}, {"0.632121", "1", "1", "1", "1"}, {"0.367879", "1", "1", "1", "1"},
+        {"1", "1", "1", "1"}, {"1", "1", "0.159155"}, {"3", "3", "3", "1", "1", "1"}};
+    const int start_unknown[CALCULATION_TABS] = {0, 0, 0, 0, 2, 0};
+    const bool reached[CALCULATION_TABS] = {true, true, true, true, true, l.network_read};
+    for (int t = 0; t < CALCULATION_TABS; ++t) {
+        std::vector<std::string> texts = start[t];
+        for (size_t i = 0; i < l.fields[t].size(); ++i) {
+            if (l.fields[t][i].present)
+                texts[i] = l.fields[t][i].text;
+        }
+        const int unknown = l.has_unknown[t] ? l.unknowns[t] : start_unknown[t];
+        cx.out += t < 5 ? std::string("[") + REAL_TABS[t].name + "]\n" : "[deltay]\n";
+        std::string error;
+        if (!reached[t]) {
+            // A grid too large stops the load before this tab, which keeps its start state.
+        } else if (t < 5) {
+            std::vector<double> values(texts.size(), 0.0);
+            for (size_t m = 0; m < texts.size(); ++m) {
+                Complex z{};
+                if (int(m) != unknown && parse_value(QString::fromStdString(texts[m]), z) != KIND_REAL)
+                    error = "Illegal number(s)";
+                values[m] = z.re;
+            }
+            if (error.empty()) {
+                const Outcome o = REAL_TABS[t].formula(unknown, values.data());
+                texts[size_t(unknown)] = o.kind == Outcome::Kind::Message ? o.message : cx.number(o.value);
+            }
+        } else {
+            QString qtexts[6];
+            for (int i = 0; i < 6; ++i)
+                qtexts[i] = QString::fromStdString(texts[size_t(i)]);
+            Complex values[6] = {};
+            int kinds = 0;
+            if (read_complex_inputs(qtexts, unknown, values, kinds) != 0) {
+                error = "Illegal number(s)";
+            } else {
+                const DeltaStar d = delta_star(unknown, values);
+                if (d.kind == DeltaStar::Kind::Message)
+                    texts[0] = d.message;
+                for (int k = 0; d.kind == DeltaStar::Kind::Answer && k < 3; ++k)
+                    texts[size_t(d.first + k)] = kinds > 1 ? cx.number(d.values[k]) : cx.number(d.values[k].re);
+            }
+        }
+        const std::vector<std::string> &names = t < 5 ? REAL_TABS[t].quantities
+            : std::vector<std::string>{"Rab", "Rbc", "Rac", "Ra", "Rb", "Rc"};
+        for (size_t m = 0; m < texts.size(); ++m)
+            cx.answer(names[m], texts[m]);
+        if (!error.empty())
+            cx.answer("error", error);
+        if (t == 4 && l.has_network_size) {
+            const int n = l.network_size;
+            cx.out += "[network " + std::to_string(n) + "]\n";
+            for (int r = 0; r < n; ++r) {
+                for (int c = 0; c < n; ++c)
+                    cx.answer("A" + std::to_string(r) + "," + std::to_string(c), l.matrix[size_t(r * n + c)].text);
+                cx.answer("b" + std::to_string(r), l.vector_and_results[size_t(2 * r)].text);
+                cx.answer("x" + std::to_string(r), l.vector_and_results[size_t(2 * r + 1)].text);
+            }
+        }
     }
     return CLI_OK;
 }
 
 int command(Context &cx, std::vector<std::string> args)
 {
+    if (!args.empty() && args[0] == "--json") {
+        cx.json = true;
+        args.erase(args.begin());
+    }
     if (args.size() >= 2 && args[0] == "--digits") {
         const int d = std::atoi(args[1].c_str());
         if (d < 6 || d > 32)
@@ -335,6 +459,8 @@ int command(Context &cx, std::vector<std::string> args)
         return solve(cx, args);
     if (args[0] == "eseries")
         return eseries(cx, args);
+    if (args[0] == "recalc")
+        return recalc(cx, args);
     return cx.fail(CLI_USAGE, "unknown command: " + args[0] + " (try --help)");
 }
 
@@ -343,7 +469,8 @@ int command(Context &cx, std::vector<std::string> args)
 int run_cli(const std::vector<std::string> &args, std::string &out, std::string &err)
 {
     Context cx{out, err};
-    if (args.size() == 1 && args[0] == "--batch") {
+    const bool json = !args.empty() && args[0] == "--json";
+    if (args.size() == size_t(1 + json) && args.back() == "--batch") {
         // Each line answers on its own; the status is the worst of them.
         int worst = CLI_OK;
         std::string line;
@@ -354,7 +481,7 @@ int run_cli(const std::vector<std::string> &args, std::string &out, std::string 
                 line_args.push_back(w);
             if (line_args.empty())
                 continue;
-            Context one{out, err, 9};
+            Context one{out, err, 9, json};
             const int status = command(one, line_args);
             worst = status > worst ? status : worst;
         }

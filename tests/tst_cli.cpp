@@ -1,4 +1,6 @@
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 // ohmara-cli run as a script runs it: arguments and standard input in, printed text and the
@@ -8,9 +10,23 @@ class tst_cli : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void commands_data();
     void commands();
+
+private:
+    QTemporaryDir m_dir;
 };
+
+// A calculation file whose Ohm's-law section asks for an unknown out of range (V stays) and
+// whose D<->Y section converts to the star from a bad Rab.
+void tst_cli::initTestCase()
+{
+    QFile f(m_dir.filePath("t.oma"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("270116\n3 0\n1\n2\n3\n0 1\n1\n1\n1\n1\n1\n0 2\n1\n1\n1\n1\n1\n0 3\n1\n1\n1\n1\n"
+            "2 4\n1\n1\n1\n1 NWS\n7\n8\n9\n1 5\nx\n1\n1\n1\n1\n1\n");
+}
 
 void tst_cli::commands_data()
 {
@@ -47,6 +63,10 @@ void tst_cli::commands_data()
     QTest::newRow("unknown given a value") << S{"ohm", "V", "V=1", "I=2", "R=1"} << none << 2 << none << QByteArray("V is the unknown");
     QTest::newRow("unknown quantity") << S{"ohm", "X"} << none << 2 << none << QByteArray("not a quantity of ohm: X");
     QTest::newRow("unknown tab") << S{"ohms"} << none << 2 << none << QByteArray("unknown command: ohms");
+    QTest::newRow("json") << S{"--json", "ohm", "V", "I=2", "R=3"} << none << 0 << QByteArray("{\"name\": \"V\", \"text\": \"6\"}\n") << none;
+    QTest::newRow("json batch") << S{"--json", "--batch"} << QByteArray("eseries E3 2\n") << 0 << QByteArray("{\"name\": \"below\", \"text\": \"1 (-50.00 %)\"}\n{\"name\": \"above\", \"text\": \"2.2 (+10.00 %)\"}\n") << none;
+    QTest::newRow("recalc") << S{"recalc", "%DIR%/t.oma"} << none << 0 << QByteArray("[ohm]\nV = 6\nI = 2\nR = 3\n[charge]\nVt = 0.6321206\nVo = 1\nt = 1\nR = 1\nC = 1\n[discharge]\nVt = 0.3678794\nVo = 1\nt = 1\nR = 1\nC = 1\n[cccap]\nt = 1\nC = 1\nV = 1\nI = 1\n[rcfilter]\nR = 1\nC = 1\nFc = 0.1591549\n[network 1]\nA0,0 = 7\nb0 = 8\nx0 = 9\n[deltay]\nRab = x\nRbc = 1\nRac = 1\nRa = 1\nRb = 1\nRc = 1\nerror = Illegal number(s)\n") << none;
+    QTest::newRow("recalc a missing file") << S{"recalc", "%DIR%/none.oma"} << none << 4 << none << QByteArray("Could not open");
     QTest::newRow("help") << S{"--help"} << none << 0 << none << none;
 }
 
@@ -57,6 +77,7 @@ void tst_cli::commands()
     QFETCH(int, status);
     QFETCH(QByteArray, out);
     QFETCH(QByteArray, err);
+    args.replaceInStrings("%DIR%", m_dir.path());
     QProcess cli;
     cli.start(QStringLiteral(OHMARA_CLI), args);
     QVERIFY(cli.waitForStarted());
