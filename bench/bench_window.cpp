@@ -3,7 +3,7 @@
 // load of a calculation with a 20 x 20 grid.
 #include "app/ohmara.h"
 
-#include "bench/ratio_reporter.h"
+#include "bench/window_benchmarks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,11 +67,7 @@ BENCHMARK(save_and_load_20)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repe
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    Q_INIT_RESOURCE(pics);
-    QApplication app(argc, argv);
     // In one process the empty window costs next to nothing, so this ratio is recorded, not
     // judged; the start-up of whole processes is the comparison that still has to be built.
-    return run_with_ratios(argc, argv, {{"ohmara_startup", "empty_startup", 1e9}});
+    return run_window_benchmarks(argc, argv, {{"ohmara_startup", "empty_startup", 1e9}});
 }
