@@ -1,7 +1,7 @@
+#include "app/application.h"
 #include "app/ohmara.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -9,12 +9,7 @@ int main(int argc, char *argv[])
     int status = 0;
     {
         QApplication app(argc, argv);
-        // The name the desktop shows and the entry it matches the window to.
-        QApplication::setApplicationName(QStringLiteral("ohmara"));
-        QApplication::setApplicationDisplayName(QStringLiteral("Ohmara"));
-        QApplication::setApplicationVersion(QStringLiteral("1.0"));
-        QApplication::setDesktopFileName(QStringLiteral("org.example.Ohmara"));
-        QApplication::setWindowIcon(QIcon(QStringLiteral(":/desktop/org.example.Ohmara-256.png")));
+        set_up_application();
         ohmara window;
         window.show();
         status = app.exec();

@@ -10,27 +10,30 @@
 
 // Prints each measured pair as a ratio of medians against its baseline from the same run,
 // with the target it must meet. Benchmarks register with repetitions so medians exist.
-class RatioReporter : public benchmark::ConsoleReporter
-{
+// A pair compares CPU time unless it names another metric: "real_time" (also the time a
+// benchmark reports by hand) or one of the benchmarks' counters.
+class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    struct Pair
-    {
+    struct Pair {
         std::string subject;
         std::string baseline;
         double target;
+        std::string metric = {};
     };
 
     explicit RatioReporter(std::vector<Pair> pairs)
         : m_pairs(std::move(pairs))
-    {}
+    {
+    }
 
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &r : runs) {
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                m_times[r.run_name.function_name
-                        + (r.run_name.args.empty() ? "" : "/" + r.run_name.args)] = r.GetAdjustedCPUTime();
+                m_medians.insert_or_assign(r.run_name.function_name +
+                        (r.run_name.args.empty() ? "" : "/" + r.run_name.args),
+                    r);
         }
     }
 
@@ -39,25 +42,40 @@ public:
     {
         bool ok = true;
         for (const Pair &p : m_pairs) {
-            const auto s = m_times.find(p.subject);
-            const auto b = m_times.find(p.baseline);
-            if (s == m_times.end() || b == m_times.end() || b->second <= 0)
+            const double subject = value(p.subject, p.metric);
+            const double baseline = value(p.baseline, p.metric);
+            if (!(subject > 0) || !(baseline > 0))
                 continue;
-            const double ratio = s->second / b->second;
+            const double ratio = subject / baseline;
             const bool met = ratio <= p.target;
             ok = ok && met;
             char line[256];
-            std::snprintf(line, sizeof line, "%-28s / %-28s = %.2f  (target <= %.1f: %s)\n",
-                          p.subject.c_str(), p.baseline.c_str(), ratio, p.target,
-                          met ? "met" : "MISSED");
+            std::snprintf(line, sizeof line, "%-28s / %-28s %s= %.2f  (target <= %.1f: %s)\n",
+                p.subject.c_str(), p.baseline.c_str(),
+                p.metric.empty() ? "" : (p.metric + " ").c_str(), ratio, p.target,
+                met ? "met" : "MISSED");
             GetOutputStream() << line;
         }
         return ok;
     }
 
 private:
+    // The median of a benchmark's metric; zero when the run or counter is missing.
+    double value(const std::string &name, const std::string &metric) const
+    {
+        const auto run = m_medians.find(name);
+        if (run == m_medians.end())
+            return 0;
+        if (metric.empty())
+            return run->second.GetAdjustedCPUTime();
+        if (metric == "real_time")
+            return run->second.GetAdjustedRealTime();
+        const auto counter = run->second.counters.find(metric);
+        return counter == run->second.counters.end() ? 0 : double(counter->second);
+    }
+
     std::vector<Pair> m_pairs;
-    std::map<std::string, double> m_times;
+    std::map<std::string, Run> m_medians;
 };
 
 // main() of every benchmark executable: run, then judge the ratios.
