@@ -15,13 +15,50 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
+#include <QHash>
+#include <QImageReader>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalMapper>
 #include <QStatusBar>
+
+namespace {
+
+// Gives each picture label its picture when the label is first shown. Decoding all nine at
+// start-up was a third of building the window, and only one of them is in view then. Until
+// then a label keeps its picture's size (read from the file's header), so no layout moves.
+class PictureLoader : public QObject
+{
+public:
+    using QObject::QObject;
+
+    void add(QLabel *label, const QString &path)
+    {
+        label->setMinimumSize(QImageReader(path).size());
+        m_paths.insert(label, path);
+        label->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *label = static_cast<QLabel *>(watched);
+            label->setPixmap(QPixmap(m_paths.take(label)));
+            label->removeEventFilter(this);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QHash<QObject *, QString> m_paths;
+};
+
+} // namespace
 
 const char *const ohmara::notice_text =
     "Ohmara is freeware by the Ohmara authors - https://ohmara.example.org";
@@ -32,6 +69,20 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     , m_leaves(new LeaveReporter(this))
 {
     ui->setupUi(this);
+    auto *pictures = new PictureLoader(this);
+    const std::pair<QLabel *, const char *> picture_labels[] = {
+        {ui->Formula0, ":/pics/UOhmplus.png"},
+        {ui->Formula1, ":/pics/charge_cap.png"},
+        {ui->Formula2, ":/pics/discharge_cap.png"},
+        {ui->Formula3, ":/pics/current_cap.png"},
+        {ui->Formula4, ":/pics/Fcplus.png"},
+        {ui->Formula5, ":/pics/DY.png"},
+        {ui->lbl_rlc0, ":/pics/series_RLC.png"},
+        {ui->lbl_rlc1, ":/pics/parallel_RLC.png"},
+        {ui->lbl_rlc3_2, ":/pics/LRSC.png"},
+    };
+    for (const auto &[label, path] : picture_labels)
+        pictures->add(label, QString::fromLatin1(path));
     m_file_dir = QStringLiteral(".");
     m_file_name = [this](bool saving) {
         const QString filter = QStringLiteral("*.oma;;All (*.*)");

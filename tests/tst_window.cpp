@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QStackedWidget>
 #include <QTest>
 
 #include <functional>
@@ -249,6 +250,14 @@ void tst_window::pictures()
     auto *label = m_window->findChild<QLabel *>(QTest::currentDataTag());
     QVERIFY(label);
     QVERIFY(label->text().isEmpty());
+    // Pictures arrive when first shown: bring the label's page forward in every stack above
+    // it, as choosing its tab and circuit does.
+    m_window->show();
+    for (QWidget *w = label; w->parentWidget(); w = w->parentWidget()) {
+        if (auto *stack = qobject_cast<QStackedWidget *>(w->parentWidget()))
+            stack->setCurrentWidget(w);
+    }
+    QVERIFY(label->isVisible());
     const QImage shown = label->pixmap().toImage();
     QCOMPARE(shown.convertToFormat(image.format()), image);
 }
