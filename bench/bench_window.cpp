@@ -68,6 +68,6 @@ BENCHMARK(save_and_load_20)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repe
 int main(int argc, char **argv)
 {
     // In one process the empty window costs next to nothing, so this ratio is recorded, not
-    // judged; the start-up of whole processes is the comparison that still has to be built.
+    // judged; bench_startup compares the start-up of whole processes.
     return run_window_benchmarks(argc, argv, {{"ohmara_startup", "empty_startup", RatioReporter::RECORDED}});
 }
