@@ -5,7 +5,7 @@
 #include "calculators/ohms_law.h"
 #include "calculators/rlc.h"
 #include "cli/eseries.h"
-#include "network/solver.h"
+#include "network/typed_system.h"
 #include "storage/calculation_file.h"
 #include "numbers/format.h"
 #include "numbers/parse.h"
@@ -294,33 +294,24 @@ int solve(Context &cx, const std::vector<std::string> &args)
     const int n = int(rows.size());
     if (n == 0 || n > SOLVER_MAX_N)
         return cx.fail(CLI_USAGE, "solve takes 1 to 20 equations");
-    LinearSystem s{};
-    int incorrect = 0, kinds = 0;
     for (int r = 0; r < n; ++r) {
         if (int(rows[size_t(r)].size()) != n + 1)
             return cx.fail(CLI_USAGE, "equation " + std::to_string(r + 1) + " needs " +
                                           std::to_string(n + 1) + " numbers");
-        for (int c = 0; c <= n; ++c) {
-            Complex &z = c < n ? s.solver_matrix[r][c] : s.solver_vector[r];
-            const int kind = parse_value(QString::fromStdString(rows[size_t(r)][size_t(c)]), z);
-            incorrect += kind == KIND_INVALID;
-            kinds |= kind;
-        }
     }
-    if (incorrect == 1)
-        return cx.fail(CLI_ILLEGAL, "1 incorrect value found");
-    if (incorrect > 1)
-        return cx.fail(CLI_ILLEGAL, std::to_string(incorrect) + " incorrect values found");
-    int step = 0;
-    if (solve_linear_system(s, n, kinds, step) != SOLVE_OK)
-        return cx.fail(CLI_GUARD, "Singular! (" + std::to_string(step) + ")");
+    LinearSystem s{};
+    const TypedSolve solved = solve_typed_system(s, n, [&rows](int r, int c) {
+        return QString::fromStdString(rows[size_t(r)][size_t(c)]);
+    });
+    if (solved.result != TypedSolve::Result::Solved)
+        return cx.fail(solved.result == TypedSolve::Result::Incorrect ? CLI_ILLEGAL : CLI_GUARD,
+                       solved.message.toStdString());
     for (int r = 0; r < n; ++r) {
-        char text[720];
-        c_snprintf(text, sizeof text, "%9.6f+i%9.6f", s.solver_vector[r].re, s.solver_vector[r].im);
+        const std::string text = unknown_text(s.solver_vector[r]).toStdString();
         if (cx.json)
             cx.answer("x" + std::to_string(r), text);
         else
-            cx.out += std::string(text) + "\n";
+            cx.out += text + "\n";
     }
     return CLI_OK;
 }

@@ -1,6 +1,6 @@
 #include "network/network_panel.h"
 
-#include "numbers/format.h"
+#include "network/typed_system.h"
 #include "numbers/parse.h"
 
 #include <QGridLayout>
@@ -145,35 +145,11 @@ void NetworkPanel::fill_empty_with_zero()
 
 void NetworkPanel::solve()
 {
-    int incorrect = 0;
-    int kinds = 0;
-    for (int r = 0; r < m_n; ++r) {
-        int kind = parse_value(m_vector[r]->text(), m_system.solver_vector[r]);
-        incorrect += kind == KIND_INVALID;
-        kinds |= kind;
-        for (int c = 0; c < m_n; ++c) {
-            kind = parse_value(m_cells[r][c]->text(), m_system.solver_matrix[r][c]);
-            incorrect += kind == KIND_INVALID;
-            kinds |= kind;
-        }
-    }
-    if (incorrect == 1) {
-        m_status->setText(QStringLiteral("1 incorrect value found"));
+    const TypedSolve solved = solve_typed_system(m_system, m_n,
+        [this](int r, int c) { return (c < m_n ? m_cells[r][c] : m_vector[r])->text(); });
+    m_status->setText(solved.message);
+    if (solved.result != TypedSolve::Result::Solved)
         return;
-    }
-    if (incorrect > 1) {
-        m_status->setText(QStringLiteral("%1 incorrect values found").arg(incorrect));
-        return;
-    }
-    m_status->clear();
-    if (solve_linear_system(m_system, m_n, kinds, m_failed_step) != SOLVE_OK) {
-        m_status->setText(QStringLiteral("Singular! (%1)").arg(m_failed_step));
-        return;
-    }
-    for (int r = 0; r < m_n; ++r) {
-        const Complex x = m_system.solver_vector[r];
-        char text[720]; // room for two parts of the largest doubles
-        c_snprintf(text, sizeof text, "%9.6f+i%9.6f", x.re, x.im);
-        m_results[r]->setText(QString::fromLatin1(text));
-    }
+    for (int r = 0; r < m_n; ++r)
+        m_results[r]->setText(unknown_text(m_system.solver_vector[r]));
 }

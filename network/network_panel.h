@@ -57,5 +57,4 @@ private:
     QLineEdit *m_vector[MAX] = {};
     QLineEdit *m_results[MAX] = {};
     LinearSystem m_system{};
-    int m_failed_step = 0;
 };
