@@ -161,6 +161,11 @@ void tst_soak::check(int seed, int step)
             else
                 QVERIFY2(css != "QLineEdit { background-color: #FF8 }", qPrintable(where + " " + e->objectName()));
             results += e->isReadOnly() && e->isEnabled();
+            // The result is the field whose radio is checked: every radio reaches its slot.
+            const bool chosen = tab == 5
+                ? m_window->findChild<QRadioButton *>(m < 3 ? "Radio50" : "Radio51")->isChecked()
+                : m_window->findChild<QRadioButton *>(QString("Radio%1%2").arg(tab).arg(m))->isChecked();
+            QVERIFY2(chosen == (e->isReadOnly() && e->isEnabled()), qPrintable(where + " " + e->objectName()));
         }
         QVERIFY2(tab == 5 ? results == 3 : results == 1, qPrintable(where));
     }

@@ -60,6 +60,8 @@ private slots:
     void digits_apply_to_next_answer();
     void every_leave_reports_once_data();
     void every_leave_reports_once();
+    void every_input_recalculates_data();
+    void every_input_recalculates();
     void answers_ignore_locale();
 
 private:
@@ -434,6 +436,40 @@ void tst_tabs::every_leave_reports_once()
         QTest::keyClick(f, Qt::Key_Tab);
     QTRY_VERIFY(!f->hasFocus());
     QCOMPARE(spy.count(), reports);
+}
+
+void tst_tabs::every_input_recalculates_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("count");
+    const int counts[] = {3, 5, 5, 4, 3, 6, 5};
+    for (int tab = 0; tab < 7; ++tab)
+        QTest::addRow("tab %d", tab) << tab << counts[tab];
+}
+
+// Leaving any input with a new number gives a new answer: every field reaches its tab's
+// calculation.
+void tst_tabs::every_input_recalculates()
+{
+    QFETCH(int, tab);
+    QFETCH(int, count);
+    show_tab(tab);
+    const QList<QLineEdit *> all = fields(tab, count);
+    const auto answers = [&all] {
+        QStringList texts;
+        for (QLineEdit *f : all) {
+            if (f->isReadOnly())
+                texts << f->text();
+        }
+        return texts;
+    };
+    for (QLineEdit *f : all) {
+        if (f->isReadOnly() || !f->isEnabled())
+            continue;
+        const QStringList before = answers();
+        type(f->objectName(), "2");
+        QVERIFY2(answers() != before, qPrintable(f->objectName() + " left without a new answer"));
+    }
 }
 
 void tst_tabs::answers_ignore_locale()

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,11 +14,6 @@
 #include <QTabWidget>
 #include <QStackedWidget>
 #include <QTest>
-
-#include <functional>
-
-using Disconnect = std::function<bool(ohmara &)>;
-Q_DECLARE_METATYPE(Disconnect)
 
 namespace {
 
@@ -57,15 +51,6 @@ QString start_state(QWidget *w)
     return {};
 }
 
-// Removes a connection made with a pointer to member; true when it existed.
-template<typename Sender, typename Signal, typename Slot>
-Disconnect link(const QString &sender, Signal signal, Slot slot)
-{
-    return [=](ohmara &w) {
-        return QObject::disconnect(w.findChild<Sender *>(sender), signal, &w, slot);
-    };
-}
-
 } // namespace
 
 class tst_window : public QObject
@@ -86,9 +71,6 @@ private slots:
     void tabs();
     void menu();
     void focus_chain();
-    void slot_order();
-    void connections_data();
-    void connections();
     void digits_setting();
     void exit_closes();
 
@@ -324,76 +306,6 @@ void tst_window::focus_chain()
         w = w->nextInFocusChain();
     }
     QCOMPARE(seen, expected);
-}
-
-void tst_window::slot_order()
-{
-    const QStringList expected = {
-        "fread_slot()", "fwrite_slot()", "help_slot()", "digits_slot(int)", "Radio00_slot()",
-        "Radio01_slot()", "Radio02_slot()", "calculate0_slot()", "Radio10_slot()",
-        "Radio11_slot()", "Radio12_slot()", "Radio13_slot()", "Radio14_slot()",
-        "calculate1_slot()", "Radio20_slot()", "Radio21_slot()", "Radio22_slot()",
-        "Radio23_slot()", "Radio24_slot()", "calculate2_slot()", "Radio30_slot()",
-        "Radio31_slot()", "Radio32_slot()", "Radio33_slot()", "calculate3_slot()",
-        "Radio40_slot()", "Radio41_slot()", "Radio42_slot()", "calculate4_slot()",
-        "network_size_slot(int)", "network_solve_slot()", "network_zero_slot()",
-        "network_edit_slot(int)", "Radio50_slot()", "Radio51_slot()", "calculate5_slot()",
-        "calc_type6_slot(int)", "Radio60_slot()", "Radio61_slot()", "Radio62_slot()",
-        "Radio63_slot()", "Radio64_slot()", "calculate6_slot()"};
-    const QMetaObject *mo = m_window->metaObject();
-    QStringList seen;
-    for (int i = mo->methodOffset(); i < mo->methodCount(); ++i) {
-        const QMetaMethod m = mo->method(i);
-        QCOMPARE(m.methodType(), QMetaMethod::Slot);
-        QCOMPARE(m.access(), QMetaMethod::Public);
-        seen << QString::fromLatin1(m.methodSignature());
-    }
-    QCOMPARE(seen, expected);
-}
-
-void tst_window::connections_data()
-{
-    QTest::addColumn<Disconnect>("disconnect");
-    using B = QAbstractButton;
-    using E = QLineEdit;
-    QTest::newRow("actionLoad") << link<QAction>("actionLoad", &QAction::triggered, &ohmara::fread_slot);
-    QTest::newRow("actionSave") << link<QAction>("actionSave", &QAction::triggered, &ohmara::fwrite_slot);
-    QTest::newRow("actionExit") << link<QAction>("actionExit", &QAction::triggered, &QWidget::close);
-    QTest::newRow("pb_help") << link<B>("pb_help", &B::clicked, &ohmara::help_slot);
-    QTest::newRow("sb_digits") << link<QSpinBox>("sb_digits", &QSpinBox::valueChanged, &ohmara::digits_slot);
-    QTest::newRow("sb_network") << link<QSpinBox>("sb_network", &QSpinBox::valueChanged, &ohmara::network_size_slot);
-    QTest::newRow("network_solve") << link<B>("network_solve", &B::pressed, &ohmara::network_solve_slot);
-    QTest::newRow("network_zero") << link<B>("network_zero", &B::pressed, &ohmara::network_zero_slot);
-    QTest::newRow("pd_series6") << link<QComboBox>("pd_series6", &QComboBox::activated, &ohmara::calc_type6_slot);
-    using Slot = void (ohmara::*)();
-    const QList<QList<Slot>> radios = {
-        {&ohmara::Radio00_slot, &ohmara::Radio01_slot, &ohmara::Radio02_slot},
-        {&ohmara::Radio10_slot, &ohmara::Radio11_slot, &ohmara::Radio12_slot, &ohmara::Radio13_slot, &ohmara::Radio14_slot},
-        {&ohmara::Radio20_slot, &ohmara::Radio21_slot, &ohmara::Radio22_slot, &ohmara::Radio23_slot, &ohmara::Radio24_slot},
-        {&ohmara::Radio30_slot, &ohmara::Radio31_slot, &ohmara::Radio32_slot, &ohmara::Radio33_slot},
-        {&ohmara::Radio40_slot, &ohmara::Radio41_slot, &ohmara::Radio42_slot},
-        {&ohmara::Radio50_slot, &ohmara::Radio51_slot},
-        {&ohmara::Radio60_slot, &ohmara::Radio61_slot, &ohmara::Radio62_slot, &ohmara::Radio63_slot, &ohmara::Radio64_slot}};
-    const Slot calculates[] = {&ohmara::calculate0_slot, &ohmara::calculate1_slot, &ohmara::calculate2_slot,
-                               &ohmara::calculate3_slot, &ohmara::calculate4_slot, &ohmara::calculate5_slot,
-                               &ohmara::calculate6_slot};
-    const int fields[] = {3, 5, 5, 4, 3, 6, 5};
-    for (int n = 0; n <= 6; ++n) {
-        for (int m = 0; m < radios[n].size(); ++m) {
-            const QString name = QString("Radio%1%2").arg(n).arg(m);
-            QTest::newRow(qPrintable(name)) << link<B>(name, &B::clicked, radios[n][m]);
-        }
-        for (int m = 0; m < fields[n]; ++m) {
-            const QString name = QString("Value%1%2").arg(n).arg(m);
-            QTest::newRow(qPrintable(name)) << link<E>(name, &E::editingFinished, calculates[n]);
-        }
-    }
-}
-
-void tst_window::connections()
-{
-    QFETCH(Disconnect, disconnect);
-    QVERIFY2(disconnect(*m_window), "not connected to its slot");
 }
 
 void tst_window::digits_setting()
