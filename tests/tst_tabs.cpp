@@ -46,7 +46,6 @@ private slots:
     void flows();
     void start_texts_are_answers_data();
     void start_texts_are_answers();
-    void help_example();
     void delta_star_data();
     void delta_star();
     void delta_star_round_trip();
@@ -131,7 +130,9 @@ void tst_tabs::flows_data()
     QTest::newRow("ohm text is illegal") << 0 << 2 << S{"abc", keep, keep} << S{"abc", "1", "1"} << "Illegal number(s)" << "RWY";
     QTest::newRow("ohm two bad fields") << 0 << 0 << S{keep, "x", "4M7"} << S{"1", "x", "4M7"} << "Illegal number(s)" << "YRR";
     QTest::newRow("ohm bad then corrected") << 0 << 0 << S{keep, "x", "3"} << S{"1", "x", "3"} << "Illegal number(s)" << "YRW";
-    QTest::newRow("charge R") << 1 << 3 << S{"2.5", "3.3", "1m", keep, "100n"} << S{"2.5", "3.3", "1m", "7.05683e3", "100n"} << "" << "WWWYW";
+    QTest::newRow("charge R, the help's example") << 1 << 3 << S{"2.5", "3.3", "1m", keep, "100n"} << S{"2.5", "3.3", "1m", "7.05683e3", "100n"} << "" << "WWWYW";
+    QTest::newRow("charge t, help's R 8.2k") << 1 << 2 << S{"2.5", "3.3", keep, "8.2k", "100n"} << S{"2.5", "3.3", "1.1620e-3", "8.2k", "100n"} << "" << "WWYWW";
+    QTest::newRow("charge t, help's R 10k") << 1 << 2 << S{"2.5", "3.3", keep, "10k", "100n"} << S{"2.5", "3.3", "1.4171e-3", "10k", "100n"} << "" << "WWYWW";
     QTest::newRow("charge t, V0 zero") << 1 << 2 << S{"1", "0", keep, keep, keep} << S{"1", "0", "V0 is zero", "1", "1"} << "" << "WWYWW";
     QTest::newRow("charge Vo, t zero") << 1 << 1 << S{keep, keep, "0", keep, keep} << S{"0.632121", "(1-e^t/RC) is zero", "0", "1", "1"} << "" << "WYWWW";
     QTest::newRow("charge complex Vo") << 1 << 0 << S{keep, "1+i", keep, keep, keep} << S{"0.6321206", "1+i", "1", "1", "1"} << "Illegal number(s)" << "YRWWW";
@@ -197,23 +198,6 @@ void tst_tabs::start_texts_are_answers()
     show_tab(tab);
     click(QString("Radio%1%2").arg(tab).arg(unknown));
     QCOMPARE(result->text(), text);
-}
-
-// The example the help page teaches, step by step on the Charge tab.
-void tst_tabs::help_example()
-{
-    show_tab(1);
-    click("Radio13");
-    type("Value10", "2.5");
-    type("Value11", "3.3");
-    type("Value12", "1m");
-    type("Value14", "100n");
-    QCOMPARE(field("Value13")->text(), QString("7.05683e3"));
-    click("Radio12");
-    type("Value13", "8.2k");
-    QCOMPARE(field("Value12")->text(), QString("1.1620e-3"));
-    type("Value13", "10k");
-    QCOMPARE(field("Value12")->text(), QString("1.4171e-3"));
 }
 
 // Each row: the radio of the direction, texts typed into inputs (field order Rab, Rbc, Rac,
