@@ -1,4 +1,4 @@
-#include "app/ohmara.h"
+#include "tests/window_test.h"
 
 #include <QApplication>
 #include <QFile>
@@ -15,14 +15,16 @@
 
 // Save and Load through the File menu, with the file name handed in instead of typed into a
 // dialog. Any message box is read and closed; one that nobody expected fails the test.
-class tst_files : public QObject
+class tst_files : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(pics); }
-    void init();
-    void cleanup();
+    void init()
+    {
+        WindowTest::init();
+        m_message.clear();
+    }
 
     void save_and_load_restore_every_tab();
     void loaded_unknown_is_selected_and_recomputed();
@@ -38,23 +40,9 @@ private:
     QString file(const char *name) { return m_dir.filePath(name); }
     void write(const QString &name, const QByteArray &content);
 
-    ohmara *m_window = nullptr;
     QTemporaryDir m_dir;
     QString m_message;
 };
-
-void tst_files::init()
-{
-    m_window = new ohmara;
-    m_message.clear();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-}
-
-void tst_files::cleanup()
-{
-    delete m_window;
-}
 
 void tst_files::write(const QString &name, const QByteArray &content)
 {

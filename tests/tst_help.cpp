@@ -1,5 +1,5 @@
-#include "app/ohmara.h"
 #include "calculators/capacitor.h"
+#include "tests/window_test.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,15 +12,11 @@
 #include <functional>
 
 // The help page, opened with "Help!" as a user does.
-class tst_help : public QObject
+class tst_help : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(pics); }
-    void init();
-    void cleanup() { delete m_window; }
-
     void page();
     void edits_vanish_and_tabs_stay();
     void example_matches_charge_tab_data();
@@ -32,15 +28,7 @@ private:
     void with_help(const std::function<void(QDialog *)> &look);
     QString plain_help();
 
-    ohmara *m_window = nullptr;
 };
-
-void tst_help::init()
-{
-    m_window = new ohmara;
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-}
 
 void tst_help::with_help(const std::function<void(QDialog *)> &look)
 {

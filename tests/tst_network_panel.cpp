@@ -1,4 +1,4 @@
-#include "app/ohmara.h"
+#include "tests/window_test.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -10,15 +10,11 @@
 #include <QTest>
 
 // The equation grid of the Ohm's-law tab, driven as a user does: size it, type, solve.
-class tst_network_panel : public QObject
+class tst_network_panel : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(pics); }
-    void init();
-    void cleanup() { delete m_window; }
-
     void layout_data();
     void layout();
     void resizing_keeps_inner_texts();
@@ -37,26 +33,17 @@ private:
     QLineEdit *cell(int r, int c) { return qobject_cast<QLineEdit *>(at(grid_row(r), c + 1)); }
     QLineEdit *vec(int r) { return qobject_cast<QLineEdit *>(at(grid_row(r), size() + 3)); }
     QLineEdit *result(int r) { return qobject_cast<QLineEdit *>(at(grid_row(r), size() + 4)); }
+    QGridLayout *grid() { return m_window->findChild<QGridLayout *>("gridLayout"); }
     int size() { return m_window->findChild<QSpinBox *>("sb_network")->value(); }
     QString shown_status() { return m_window->findChild<QLabel *>("network_status")->text(); }
     void type(QLineEdit *e, const QString &text);
     void fill(const QStringList &matrix, const QStringList &vector);
 
-    ohmara *m_window = nullptr;
-    QGridLayout *m_grid = nullptr;
 };
-
-void tst_network_panel::init()
-{
-    m_window = new ohmara;
-    m_grid = m_window->findChild<QGridLayout *>("gridLayout");
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
-}
 
 QWidget *tst_network_panel::at(int row, int column)
 {
-    QLayoutItem *item = m_grid->itemAtPosition(row, column);
+    QLayoutItem *item = grid()->itemAtPosition(row, column);
     return item ? item->widget() : nullptr;
 }
 
@@ -109,9 +96,9 @@ void tst_network_panel::layout()
     }
     // Nothing beyond the grid: n header labels per header row, n labels, n x n + 2n cells.
     const int headers = (n + 6) / 7;
-    QCOMPARE(m_grid->count(), headers * n + 2 * n + n * n + 2 * n);
+    QCOMPARE(grid()->count(), headers * n + 2 * n + n * n + 2 * n);
     resize(0);
-    QCOMPARE(m_grid->count(), 0);
+    QCOMPARE(grid()->count(), 0);
 }
 
 void tst_network_panel::resizing_keeps_inner_texts()

@@ -1,4 +1,4 @@
-#include "app/ohmara.h"
+#include "tests/window_test.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -33,15 +33,11 @@ QString looks(const QList<QLineEdit *> &fields)
 } // namespace
 
 // The formula tabs driven as a user does: click a radio, type into fields, press Tab, read.
-class tst_tabs : public QObject
+class tst_tabs : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(pics); }
-    void init();
-    void cleanup() { delete m_window; }
-
     void flows_data();
     void flows();
     void start_texts_are_answers_data();
@@ -70,15 +66,7 @@ private:
     void show_tab(int tab);
     void type(const QString &name, const QString &text);
 
-    ohmara *m_window = nullptr;
 };
-
-void tst_tabs::init()
-{
-    m_window = new ohmara;
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
-}
 
 QList<QLineEdit *> tst_tabs::fields(int tab, int count)
 {
