@@ -13,7 +13,6 @@ const char *const RESULT_STYLE = "QLineEdit { background-color: #FF8 }";
 const char *const BAD_STYLE = "QLineEdit { background-color: #F88 }";
 const char *const EXCLUDED_STYLE = "QLineEdit { background-color: #CCC }";
 
-const char *const ILLEGAL_NUMBERS = "Illegal number(s)";
 
 FormTab::FormTab(QList<QLineEdit *> fields, QLabel *error, int unknown)
     : m_fields(std::move(fields))

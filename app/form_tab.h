@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculators/outcome.h"
+#include "model/tab_definition.h"
 #include "numbers/complex.h"
 
 #include <QList>
@@ -17,7 +18,6 @@ extern const char *const RESULT_STYLE;
 extern const char *const BAD_STYLE;
 extern const char *const EXCLUDED_STYLE;
 
-extern const char *const ILLEGAL_NUMBERS;
 
 // One calculator tab: its Value fields in position order, the selected unknown, the stored
 // values, and the error label. The window holds one per formula tab; the tab's slots call

@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const LoadedCalculation l = read_calculation_file(f, current);
     std::fclose(f);
     for (int t = 0; t < CALCULATION_TABS; ++t) {
-        if (l.has_unknown[t] && (l.unknowns[t] < 0 || l.unknowns[t] >= CALCULATION_UNKNOWNS[t]))
+        if (l.has_unknown[t] && (l.unknowns[t] < 0 || l.unknowns[t] >= TAB_DEFINITIONS[t].choices))
             std::abort();
-        if (!l.fields[t].empty() && int(l.fields[t].size()) != CALCULATION_FIELDS[t])
+        if (!l.fields[t].empty() && int(l.fields[t].size()) != TAB_DEFINITIONS[t].field_count)
             std::abort();
         for (const LoadedText &line : l.fields[t]) {
             if (line.text.size() > 127)

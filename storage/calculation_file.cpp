@@ -136,11 +136,11 @@ LoadedCalculation read_calculation_file(std::FILE *f, int current_network_size)
 
     auto read_tab = [&](int t) {
         long k = 0;
-        if (leading_integer(get_line(f), k) && k >= 0 && k < CALCULATION_UNKNOWNS[t]) {
+        if (leading_integer(get_line(f), k) && k >= 0 && k < TAB_DEFINITIONS[t].choices) {
             out.has_unknown[t] = true;
             out.unknowns[t] = int(k);
         }
-        for (int i = 0; i < CALCULATION_FIELDS[t]; ++i)
+        for (int i = 0; i < TAB_DEFINITIONS[t].field_count; ++i)
             out.fields[t].push_back(get_line(f));
     };
     for (int t = 0; t < 5; ++t)
@@ -170,4 +170,98 @@ LoadedCalculation read_calculation_file(std::FILE *f, int current_network_size)
     }
     read_tab(5);
     return out;
+}
+
+namespace {
+
+std::string latin1(const QString &text)
+{
+    return text.toLatin1().toStdString();
+}
+
+QString text_of(const LoadedText &line)
+{
+    return QString::fromLatin1(line.text.data(), qsizetype(line.text.size()));
+}
+
+// A saved tab: its unknown when the file gave one, then every text the file holds.
+void load_tab(CalculatorModel &model, const LoadedCalculation &l, int t, TabChange &change)
+{
+    TabState &tab = model.tab(t);
+    if (l.has_unknown[t])
+        change |= tab.select(l.unknowns[t], model.digits);
+    for (size_t i = 0; i < l.fields[t].size(); ++i) {
+        if (l.fields[t][i].present)
+            change |= tab.fill(int(i), text_of(l.fields[t][i]));
+    }
+    change |= tab.recalculate(model.digits);
+}
+
+void append(NetworkChange &to, const NetworkChange &from)
+{
+    to.texts.insert(to.texts.end(), from.texts.begin(), from.texts.end());
+    to.looks.insert(to.looks.end(), from.looks.begin(), from.looks.end());
+    to.status = to.status || from.status;
+}
+
+} // namespace
+
+bool save_calculation(const CalculatorModel &model, const char *path)
+{
+    Calculation c;
+    for (int t = 0; t < CALCULATION_TABS; ++t) {
+        const TabState &tab = model.tab(t);
+        c.unknowns[t] = tab.unknown();
+        for (int i = 0; i < tab.field_count(); ++i)
+            c.fields[t].push_back(latin1(tab.field(i).text));
+    }
+    const NetworkState &grid = model.network;
+    const int n = grid.size();
+    c.network_size = n;
+    for (int r = 0; r < n; ++r) {
+        for (int col = 0; col < n; ++col)
+            c.matrix.push_back(latin1(grid.cell({CellId::Column::Matrix, r, col}).text));
+        c.vector_and_results.push_back(latin1(grid.cell({CellId::Column::Vector, r}).text));
+        c.vector_and_results.push_back(latin1(grid.cell({CellId::Column::Result, r}).text));
+    }
+    return write_calculation_file(path, c);
+}
+
+LoadReport load_calculation(CalculatorModel &model, const char *path)
+{
+    NetworkState &grid = model.network;
+    const LoadedCalculation l = read_calculation_file(path, grid.size());
+    LoadReport report;
+    report.status = l.status;
+    if (l.status != LoadedCalculation::Status::Loaded)
+        return report;
+    for (int t = 0; t < TAB_DELTA_STAR; ++t)
+        load_tab(model, l, t, report.tabs[t]);
+    if (!l.network_read)
+        return report;
+    report.has_network_size = l.has_network_size;
+    if (l.has_network_size) {
+        const int n = l.network_size;
+        if (n != grid.size()) {
+            grid.resize(n);
+            report.network_resized = true;
+        }
+        for (int r = 0; r < n; ++r) {
+            for (int c = 0; c < n; ++c) {
+                const CellId id{CellId::Column::Matrix, r, c};
+                const LoadedText &line = l.matrix[size_t(r * n + c)];
+                if (line.present)
+                    append(report.network, grid.fill(id, text_of(line)));
+                append(report.network, grid.check(id));
+            }
+            const LoadedText &vector = l.vector_and_results[size_t(2 * r)];
+            const LoadedText &result = l.vector_and_results[size_t(2 * r + 1)];
+            if (vector.present)
+                append(report.network, grid.fill({CellId::Column::Vector, r}, text_of(vector)));
+            if (result.present)
+                append(report.network, grid.fill({CellId::Column::Result, r}, text_of(result)));
+        }
+    }
+    load_tab(model, l, TAB_DELTA_STAR, report.tabs[TAB_DELTA_STAR]);
+    return report;
 }

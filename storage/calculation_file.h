@@ -1,17 +1,17 @@
 #pragma once
 
+#include "model/calculator_model.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
-// A calculation file: for tabs 0 to 5 the selected unknown and the text of every Value field,
-// and the texts of the network grid. Texts are Latin-1 bytes, one line each.
+// A calculation file: for the tabs up to the delta-star tab the selected unknown (the
+// direction there) and the text of every field, and the texts of the network grid. Texts are
+// Latin-1 bytes, one line each. Field counts and unknown ranges are the tabs' definitions.
 
-constexpr int CALCULATION_TABS = 6;
-constexpr int CALCULATION_MAX_NETWORK = 20;
-// Value fields per tab, and how many unknowns (directions on tab 5) each tab has.
-constexpr int CALCULATION_FIELDS[CALCULATION_TABS] = {3, 5, 5, 4, 3, 6};
-constexpr int CALCULATION_UNKNOWNS[CALCULATION_TABS] = {3, 5, 5, 4, 3, 2};
+constexpr int CALCULATION_TABS = TAB_DELTA_STAR + 1;
+constexpr int CALCULATION_MAX_NETWORK = NetworkState::MAX;
 
 // What is saved.
 struct Calculation
@@ -56,3 +56,22 @@ bool write_calculation_file(const char *path, const Calculation &calculation);
 // passes over.
 LoadedCalculation read_calculation_file(const char *path, int current_network_size);
 LoadedCalculation read_calculation_file(std::FILE *file, int current_network_size);
+
+// What loading a file into the calculator changed, for a view to show.
+struct LoadReport
+{
+    LoadedCalculation::Status status = LoadedCalculation::Status::Loaded;
+    TabChange tabs[CALCULATION_TABS];
+    NetworkChange network;
+    // The grid took the file's size, which differs from the size it had.
+    bool network_resized = false;
+    // The file gave the grid a size.
+    bool has_network_size = false;
+};
+
+// Saves what the calculator shows. False on any failure; the file that was there is kept.
+bool save_calculation(const CalculatorModel &model, const char *path);
+
+// Each tab as a user would redo it: choose the saved unknown, type the texts, recalculate.
+// A file that cannot be read changes nothing.
+LoadReport load_calculation(CalculatorModel &model, const char *path);

@@ -15,7 +15,7 @@ Calculation sample(int n)
     int k = 0;
     for (int t = 0; t < CALCULATION_TABS; ++t) {
         c.unknowns[t] = unknowns[t];
-        for (int i = 0; i < CALCULATION_FIELDS[t]; ++i)
+        for (int i = 0; i < TAB_DEFINITIONS[t].field_count; ++i)
             c.fields[t].push_back(texts[k++ % 9]);
     }
     c.network_size = n;
@@ -167,7 +167,7 @@ void tst_calculation_file::reading()
     }
     // Whatever came in, everything handed on is within range.
     for (int t = 0; t < CALCULATION_TABS; ++t)
-        QVERIFY(!l.has_unknown[t] || (l.unknowns[t] >= 0 && l.unknowns[t] < CALCULATION_UNKNOWNS[t]));
+        QVERIFY(!l.has_unknown[t] || (l.unknowns[t] >= 0 && l.unknowns[t] < TAB_DEFINITIONS[t].choices));
     QVERIFY(l.network_size >= 0 && l.network_size <= CALCULATION_MAX_NETWORK);
     QCOMPARE(int(l.matrix.size()), l.network_size * l.network_size);
 }
