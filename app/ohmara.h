@@ -3,22 +3,25 @@
 #include <QMainWindow>
 #include <QString>
 
-#include "numbers/complex.h"
+#include "model/calculator_model.h"
 
 #include <functional>
 #include <memory>
 
-class FormTab;
 class LeaveReporter;
 class NetworkPanel;
 class QLabel;
+class QLineEdit;
+class QRadioButton;
+struct LoadReport;
+struct NetworkChange;
 
 namespace Ui {
 class ohmaraClass;
 }
 
-// The one main window. It owns every widget and all calculator state; its slots only move
-// text between the widgets and the core library.
+// The one main window: a view of one calculator model. Each slot hands what the user typed to
+// the model, performs one operation there and shows what it changed.
 class ohmara : public QMainWindow
 {
     Q_OBJECT
@@ -34,7 +37,8 @@ public:
     void set_file_name_source(FileNameSource source) { m_file_name = std::move(source); }
 
     // Width in characters of every answer a formula tab writes.
-    int digits() const { return m_digits; }
+    int digits() const { return m_model.digits; }
+    const CalculatorModel &model() const { return m_model; }
 
     // The status-bar notice, kept in one place.
     static const char *const notice_text;
@@ -87,31 +91,30 @@ public slots:
     void calculate6_slot();
 
 private:
-    static const unsigned SERIES_MASKS[5];
-    static const unsigned OTHER_MASKS[5];
+    // The widgets of one tab, looked up once.
+    struct TabWidgets
+    {
+        QLineEdit *fields[MAX_FIELDS] = {};
+        QRadioButton *radios[MAX_FIELDS] = {};
+        QLabel *error = nullptr;
+    };
 
-    // Unknown selector of the real-valued tabs 0 to 4: repaint, then recalculate.
-    void select_unknown(int tab, int m);
-    void calculate(int tab);
+    void select(int tab, int m);
+    void recalculate(int tab);
+    // What the user typed into a tab's fields goes to the model.
+    void hand_over(int tab);
+    void show_tab(int tab, const TabChange &change);
+    void show_everything();
+    void show_network(const NetworkChange &change);
+    void resize_network();
     void load(const QString &name);
 
     Ui::ohmaraClass *ui;
     QLabel *m_notice;
-    int m_digits = 9;
+    CalculatorModel m_model;
+    TabWidgets m_tabs[TAB_COUNT];
     QString m_file_dir;
     FileNameSource m_file_name;
-    std::unique_ptr<FormTab> m_forms[5];
     std::unique_ptr<NetworkPanel> m_network;
-    // Tab "D<->Y": which way it converts, and the six impedances in field order.
-    std::unique_ptr<FormTab> m_delta_star;
-    int m_direction = 0;
-    Complex m_delta_star_values[6] = {};
-    // Tab "RLC": the circuit, the field-state masks of its unknowns, and Z (R, L, C and F are
-    // the form's stored values).
-    void select_rlc_unknown(int m);
-    std::unique_ptr<FormTab> m_rlc;
-    int m_circuit = 0;
-    const unsigned *m_rlc_masks = nullptr;
-    Complex m_rlc_z = {};
     LeaveReporter *m_leaves;
 };

@@ -17,6 +17,11 @@ CellId CellId::from_mapped(int id)
     return {Column::Matrix, id / 100, id % 100};
 }
 
+int CellId::mapped() const
+{
+    return column == Column::Matrix ? 100 * row + col : VECTOR_ID + row;
+}
+
 NetworkState::NetworkState()
     : m_status(QString::fromLatin1(STATUS_START_TEXT))
 {}

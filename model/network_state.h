@@ -20,6 +20,7 @@ struct CellId
     // The number the grid's signal mapper reports for a cell the user left: 100 r + c for a
     // coefficient, 10000 + r for a right-hand side.
     static CellId from_mapped(int id);
+    int mapped() const;
 };
 
 // What a grid operation changed: the cells whose text was written, the cells repainted, and

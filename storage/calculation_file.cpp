@@ -265,3 +265,15 @@ LoadReport load_calculation(CalculatorModel &model, const char *path)
     load_tab(model, l, TAB_DELTA_STAR, report.tabs[TAB_DELTA_STAR]);
     return report;
 }
+
+QString save_failure_text(const QString &name)
+{
+    return QStringLiteral("Could not open '%1' for writing").arg(name);
+}
+
+QString load_failure_text(LoadedCalculation::Status status, const QString &name)
+{
+    if (status == LoadedCalculation::Status::WrongVersion)
+        return QStringLiteral("'%1' has wrong version number").arg(name);
+    return QStringLiteral("Could not open '%1' for reading").arg(name);
+}

@@ -2,6 +2,8 @@
 
 #include "model/calculator_model.h"
 
+#include <QString>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -75,3 +77,7 @@ bool save_calculation(const CalculatorModel &model, const char *path);
 // Each tab as a user would redo it: choose the saved unknown, type the texts, recalculate.
 // A file that cannot be read changes nothing.
 LoadReport load_calculation(CalculatorModel &model, const char *path);
+
+// What the user reads when a file could not be saved, or not be loaded.
+QString save_failure_text(const QString &name);
+QString load_failure_text(LoadedCalculation::Status status, const QString &name);

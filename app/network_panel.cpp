@@ -1,19 +1,11 @@
-#include "network/network_panel.h"
+#include "app/network_panel.h"
 
-#include "network/typed_system.h"
-#include "numbers/parse.h"
+#include "app/looks.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalMapper>
-
-namespace {
-
-const char *const RESULT_STYLE = "QLineEdit { background-color: #FF8 }";
-const int VECTOR_ID = 10000;
-
-} // namespace
 
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
     : m_owner(owner)
@@ -49,8 +41,9 @@ void NetworkPanel::destroy(QWidget *&slot)
     slot = nullptr;
 }
 
-void NetworkPanel::resize(int n)
+void NetworkPanel::resize(const NetworkState &state)
 {
+    const int n = state.size();
     // A fresh mapper drops every old cell connection at once.
     if (m_n != 0 && m_mapper) {
         delete m_mapper;
@@ -76,21 +69,20 @@ void NetworkPanel::resize(int n)
             m_grid->addWidget(e, g, c + 1);
             QObject::connect(e, &QLineEdit::editingFinished, m_mapper,
                              qOverload<>(&QSignalMapper::map));
-            m_mapper->setMapping(e, 100 * r + c);
+            m_mapper->setMapping(e, CellId{CellId::Column::Matrix, r, c}.mapped());
         }
         m_grid->addWidget(label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight),
                           g, n + 2);
         if (!m_vector[r]) {
             cell(m_vector[r], 80);
             cell(m_results[r], 160);
-            m_results[r]->setReadOnly(true);
-            m_results[r]->setStyleSheet(QString::fromLatin1(RESULT_STYLE));
+            show_look(m_results[r], state.cell({CellId::Column::Result, r}));
         }
         m_grid->addWidget(m_vector[r], g, n + 3);
         m_grid->addWidget(m_results[r], g, n + 4);
         QObject::connect(m_vector[r], &QLineEdit::editingFinished, m_mapper,
                          qOverload<>(&QSignalMapper::map));
-        m_mapper->setMapping(m_vector[r], VECTOR_ID + r);
+        m_mapper->setMapping(m_vector[r], CellId{CellId::Column::Vector, r}.mapped());
         ++g;
     }
     m_n = n;
@@ -120,36 +112,42 @@ void NetworkPanel::resize(int n)
     }
 }
 
-void NetworkPanel::check(int id)
+QLineEdit *NetworkPanel::widget(CellId id) const
 {
-    QLineEdit *e = id >= VECTOR_ID ? m_vector[id - VECTOR_ID] : m_cells[id / 100][id % 100];
-    if (!e)
-        return;
-    Complex z{};
-    const bool number = parse_value(e->text(), z) != KIND_INVALID;
-    e->setStyleSheet(number ? QStringLiteral("QLineEdit { background-color: #FFF }")
-                            : QStringLiteral("QLineEdit { background-color: #F88 }"));
+    switch (id.column) {
+    case CellId::Column::Matrix: return m_cells[id.row][id.col];
+    case CellId::Column::Vector: return m_vector[id.row];
+    case CellId::Column::Result: break;
+    }
+    return m_results[id.row];
 }
 
-void NetworkPanel::fill_empty_with_zero()
+void NetworkPanel::hand_over(CellId id, NetworkState &state) const
+{
+    if (const QLineEdit *e = widget(id))
+        state.type(id, e->text());
+}
+
+void NetworkPanel::hand_over(NetworkState &state) const
 {
     for (int r = 0; r < m_n; ++r) {
-        for (int c = 0; c < m_n; ++c) {
-            if (m_cells[r][c]->text().isEmpty())
-                m_cells[r][c]->setText(QStringLiteral("0"));
-        }
-        if (m_vector[r]->text().isEmpty())
-            m_vector[r]->setText(QStringLiteral("0"));
+        for (int c = 0; c < m_n; ++c)
+            hand_over({CellId::Column::Matrix, r, c}, state);
+        hand_over({CellId::Column::Vector, r}, state);
+        hand_over({CellId::Column::Result, r}, state);
     }
 }
 
-void NetworkPanel::solve()
+void NetworkPanel::show(const NetworkState &state, const NetworkChange &change)
 {
-    const TypedSolve solved = solve_typed_system(m_system, m_n,
-        [this](int r, int c) { return (c < m_n ? m_cells[r][c] : m_vector[r])->text(); });
-    m_status->setText(solved.message);
-    if (solved.result != TypedSolve::Result::Solved)
-        return;
-    for (int r = 0; r < m_n; ++r)
-        m_results[r]->setText(unknown_text(m_system.solver_vector[r]));
+    for (const CellId &id : change.texts) {
+        if (QLineEdit *e = widget(id))
+            e->setText(state.cell(id).text);
+    }
+    for (const CellId &id : change.looks) {
+        if (QLineEdit *e = widget(id))
+            e->setStyleSheet(style_sheet(state.cell(id).look));
+    }
+    if (change.status)
+        m_status->setText(state.status());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "network/solver.h"
+#include "model/network_state.h"
 
 #include <Qt>
 #include <QString>
@@ -12,9 +12,9 @@ class QObject;
 class QSignalMapper;
 class QWidget;
 
-// The grid of equations on the Ohm's-law tab: N x N coefficient cells, a right-hand side and
-// a result cell per row, built on demand and solved on request. Widgets are created when first
-// needed and keep their text while they stay inside the size.
+// The widgets of the equation grid on the Ohm's-law tab: N x N coefficient cells, a
+// right-hand side and a result cell per row, built when the size asks for them. What the cells
+// mean is the grid's state; the panel shows it and hands back what the user typed.
 class NetworkPanel
 {
     Q_DISABLE_COPY_MOVE(NetworkPanel)
@@ -27,18 +27,17 @@ public:
     // The mapper of the current grid, which reports the id of every cell left; null at size 0.
     QSignalMapper *mapper() const { return m_mapper; }
 
-    QLineEdit *matrix_cell(int r, int c) const { return m_cells[r][c]; }
-    QLineEdit *vector_cell(int r) const { return m_vector[r]; }
-    QLineEdit *result_cell(int r) const { return m_results[r]; }
+    QLineEdit *widget(CellId id) const;
 
-    void resize(int n);
-    // id 100 r + c names matrix cell (r, c); 10000 + r names vector cell r.
-    void check(int id);
-    void fill_empty_with_zero();
-    void solve();
+    // Builds or removes widgets until the panel shows the state's size.
+    void resize(const NetworkState &state);
+    // What the user typed into the cell, or into every cell, goes to the state.
+    void hand_over(CellId id, NetworkState &state) const;
+    void hand_over(NetworkState &state) const;
+    void show(const NetworkState &state, const NetworkChange &change);
 
 private:
-    static constexpr int MAX = SOLVER_MAX_N;
+    static constexpr int MAX = NetworkState::MAX;
     static constexpr int HEADER_ROWS = 4;
 
     QLabel *label(QLabel *&slot, const QString &text, int width, Qt::Alignment align);
@@ -56,5 +55,4 @@ private:
     QLineEdit *m_cells[MAX][MAX] = {};
     QLineEdit *m_vector[MAX] = {};
     QLineEdit *m_results[MAX] = {};
-    LinearSystem m_system{};
 };
