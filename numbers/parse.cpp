@@ -108,19 +108,3 @@ int parse_value(QStringView text, Complex &out)
     out.im = sign < 0 ? -magnitude : magnitude;
     return ok ? KIND_COMPLEX : KIND_INVALID;
 }
-
-int read_complex_inputs(const QString texts[6], int direction, Complex values[6], int &kind_flags)
-{
-    kind_flags = 0;
-    int failures = 0;
-    for (int i = 0; i < 6; ++i) {
-        const bool input = (direction == 1 && i < 3) || (direction == 0 && i >= 3);
-        if (!input)
-            continue;
-        const int kind = parse_value(texts[i], values[i]);
-        if (kind == KIND_INVALID)
-            ++failures;
-        kind_flags |= kind;
-    }
-    return failures;
-}

@@ -20,8 +20,3 @@ int parse_value(QStringView text, Complex &out);
 // The numeral conversion inside parse_value: what QString::toDouble accepts in the C locale,
 // except that no spelling of infinity or NaN is a number. On failure value is 0.
 bool convert_number(QStringView text, double &value);
-
-// Reader of the delta-star tab: parses the three input fields of the direction (direction 1:
-// positions 0..2, direction 0: positions 3..5) straight into values, ORs their kinds into
-// kind_flags (reset to 0 first) and returns how many were not numbers.
-int read_complex_inputs(const QString texts[6], int direction, Complex values[6], int &kind_flags);

@@ -48,7 +48,6 @@ private slots:
     void invalid_texts();
     void conversion_matches_qt_data();
     void conversion_matches_qt();
-    void delta_star_reader();
 
     void format_table_data();
     void format_table();
@@ -256,27 +255,6 @@ void tst_numbers::conversion_matches_qt()
         QVERIFY(same(ours, qt_value));
     else
         QCOMPARE(ours, 0.0);
-}
-
-void tst_numbers::delta_star_reader()
-{
-    const QString texts[6] = {"10", "bad", "2+i4", "1", "x", "3"};
-    Complex values[6] = {};
-    int kinds = -1;
-    // Direction 1 reads Rab, Rbc, Rac only.
-    QCOMPARE(read_complex_inputs(texts, 1, values, kinds), 1);
-    QCOMPARE(kinds, KIND_REAL | KIND_COMPLEX);
-    QCOMPARE(values[0].re, 10.0);
-    QCOMPARE(values[2].im, 4.0);
-    QCOMPARE(values[3].re, 0.0);
-    // Direction 0 reads Ra, Rb, Rc only; the invalid one is still written.
-    QCOMPARE(read_complex_inputs(texts, 0, values, kinds), 1);
-    QCOMPARE(kinds, int(KIND_REAL));
-    QCOMPARE(values[3].re, 1.0);
-    QCOMPARE(values[5].re, 3.0);
-    // Any other direction has no inputs.
-    QCOMPARE(read_complex_inputs(texts, 2, values, kinds), 0);
-    QCOMPARE(kinds, 0);
 }
 
 void tst_numbers::format_table_data()
