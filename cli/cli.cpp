@@ -209,11 +209,21 @@ int tab_command(Context &cx, int t, const std::vector<std::string> &args)
             if (args.size() > 1 && args[1] == RLC_CIRCUIT_DEFINITIONS[c].name)
                 circuit = c;
         }
-        if (circuit < 0)
-            return cx.fail(CLI_USAGE, "rlc needs series, parallel or lrc");
+        if (circuit < 0) {
+            std::string names;
+            for (int c = 0; c < RLC_CIRCUITS; ++c)
+                names += std::string(c == 0 ? "" : c + 1 < RLC_CIRCUITS ? ", " : " or ")
+                    + RLC_CIRCUIT_DEFINITIONS[c].name;
+            return cx.fail(CLI_USAGE, std::string(d.name) + " needs " + names);
+        }
         const int unknown = args.size() > 2 ? d.position(args[2].c_str()) : -1;
-        if (unknown < 0)
-            return cx.fail(CLI_USAGE, "rlc needs the unknown: R, L, C, F or Z");
+        if (unknown < 0) {
+            std::string names;
+            for (int i = 0; i < d.field_count; ++i)
+                names += std::string(i == 0 ? "" : i + 1 < d.field_count ? ", " : " or ")
+                    + d.quantities[i].name;
+            return cx.fail(CLI_USAGE, std::string(d.name) + " needs the unknown: " + names);
+        }
         tab.select_circuit(circuit, cx.digits);
         tab.select(unknown, cx.digits);
         first = 3;
@@ -235,7 +245,8 @@ int solve(Context &cx, const std::vector<std::string> &args)
     if (args[1] != "-") {
         file.open(args[1]);
         if (!file)
-            return cx.fail(CLI_IO, "Could not open '" + args[1] + "' for reading");
+            return cx.fail(CLI_IO, load_failure_text(LoadedCalculation::Status::CannotOpen,
+                                                     QString::fromStdString(args[1])).toStdString());
     }
     std::istream &in = args[1] == "-" ? std::cin : file;
     std::vector<std::vector<std::string>> rows;

@@ -12,8 +12,6 @@ class tst_model : public QObject
     Q_OBJECT
 
 private slots:
-    void start_state_data();
-    void start_state();
     void steps_data();
     void steps();
     void rejected_inputs_data();
@@ -91,36 +89,6 @@ TabChange run(TabState &tab, int &digits, const QString &steps)
 
 } // namespace
 
-void tst_model::start_state_data()
-{
-    QTest::addColumn<int>("tab");
-    QTest::addColumn<QString>("texts");
-    QTest::addColumn<QString>("looks");
-    QTest::addColumn<QString>("flags");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("ohm") << 0 << "1|1|1" << "R--" << "rww" << "-";
-    QTest::newRow("charge") << 1 << "0.632121|1|1|1|1" << "R----" << "rwwww" << "-";
-    QTest::newRow("discharge") << 2 << "0.367879|1|1|1|1" << "R----" << "rwwww" << "-";
-    QTest::newRow("cccap") << 3 << "1|1|1|1" << "R---" << "rwww" << "-";
-    QTest::newRow("rcfilter") << 4 << "1|1|0.159155" << "--R" << "wwr" << "-";
-    QTest::newRow("deltay") << 5 << "3|3|3|1|1|1" << "RRR---" << "rrrwww" << "-";
-    QTest::newRow("rlc, calculated") << 6 << "1|1|1|1|1+i6.1240304" << "IIIIR" << "wwwwr" << "";
-}
-
-void tst_model::start_state()
-{
-    QFETCH(int, tab);
-    const TabState state(tab, DIGITS_START);
-    QFETCH(QString, texts);
-    QFETCH(QString, looks);
-    QFETCH(QString, flags);
-    QFETCH(QString, error);
-    QCOMPARE(shown_texts(state), texts);
-    QCOMPARE(shown_looks(state), looks);
-    QCOMPARE(shown_flags(state), flags);
-    QCOMPARE(state.error(), error);
-}
-
 void tst_model::steps_data()
 {
     QTest::addColumn<int>("tab");
@@ -129,6 +97,13 @@ void tst_model::steps_data()
     QTest::addColumn<QString>("looks");
     QTest::addColumn<QString>("flags");
     QTest::addColumn<QString>("error");
+    QTest::newRow("start: ohm") << 0 << "" << "1|1|1" << "R--" << "rww" << "-";
+    QTest::newRow("start: charge") << 1 << "" << "0.632121|1|1|1|1" << "R----" << "rwwww" << "-";
+    QTest::newRow("start: discharge") << 2 << "" << "0.367879|1|1|1|1" << "R----" << "rwwww" << "-";
+    QTest::newRow("start: cccap") << 3 << "" << "1|1|1|1" << "R---" << "rwww" << "-";
+    QTest::newRow("start: rcfilter") << 4 << "" << "1|1|0.159155" << "--R" << "wwr" << "-";
+    QTest::newRow("start: deltay") << 5 << "" << "3|3|3|1|1|1" << "RRR---" << "rrrwww" << "-";
+    QTest::newRow("start: rlc, calculated") << 6 << "" << "1|1|1|1|1+i6.1240304" << "IIIIR" << "wwwwr" << "";
     QTest::newRow("ohm V") << 0 << "I=2; R=3" << "6|2|3" << "RII" << "rww" << "";
     QTest::newRow("ohm I, suffix") << 0 << "@I; V=5; R=1k" << "5|5e-3|1k" << "IRI" << "wrw" << "";
     QTest::newRow("ohm guard") << 0 << "@I; V=10; R=0" << "10|divide by zero|0" << "IRI" << "wrw" << "";
