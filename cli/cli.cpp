@@ -80,6 +80,7 @@ std::string json_string(const std::string &text)
 
 struct Context
 {
+    std::istream &in;
     std::string &out;
     std::string &err;
     int digits = 9;
@@ -248,7 +249,7 @@ int solve(Context &cx, const std::vector<std::string> &args)
             return cx.fail(CLI_IO, load_failure_text(LoadedCalculation::Status::CannotOpen,
                                                      QString::fromStdString(args[1])).toStdString());
     }
-    std::istream &in = args[1] == "-" ? std::cin : file;
+    std::istream &in = args[1] == "-" ? cx.in : file;
     std::vector<std::vector<std::string>> rows;
     std::string line;
     while (std::getline(in, line)) {
@@ -382,20 +383,26 @@ int command(Context &cx, std::vector<std::string> args)
 
 int run_cli(const std::vector<std::string> &args, std::string &out, std::string &err)
 {
-    Context cx{out, err};
+    return run_cli(args, std::cin, out, err);
+}
+
+int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,
+            std::string &err)
+{
+    Context cx{in, out, err};
     const bool json = !args.empty() && args[0] == "--json";
     if (args.size() == size_t(1 + json) && args.back() == "--batch") {
         // Each line answers on its own; the status is the worst of them.
         int worst = CLI_OK;
         std::string line;
-        while (std::getline(std::cin, line)) {
+        while (std::getline(in, line)) {
             std::istringstream words(line);
             std::vector<std::string> line_args;
             for (std::string w; words >> w;)
                 line_args.push_back(w);
             if (line_args.empty())
                 continue;
-            Context one{out, err, 9, json};
+            Context one{in, out, err, 9, json};
             const int status = command(one, line_args);
             worst = status > worst ? status : worst;
         }

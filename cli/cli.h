@@ -1,5 +1,6 @@
 #pragma once
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -14,3 +15,6 @@ enum CliStatus : int {
 
 // Runs one command line (without the program name), appending what it prints to out and err.
 int run_cli(const std::vector<std::string> &args, std::string &out, std::string &err);
+// The same with standard input taken from in.
+int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,
+            std::string &err);

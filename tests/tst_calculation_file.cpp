@@ -1,8 +1,15 @@
 #include "storage/calculation_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,6 +70,10 @@ private slots:
     void long_text_splits_at_127_bytes();
     void failed_save_keeps_the_old_file_data();
     void failed_save_keeps_the_old_file();
+    void interrupted_write_keeps_the_old_file();
+    void save_keeps_the_file_mode();
+    void model_bytes_data();
+    void model_bytes();
 
 private:
     QString path(const char *name) { return m_dir.filePath(name); }
@@ -201,6 +212,65 @@ void tst_calculation_file::failed_save_keeps_the_old_file()
     QVERIFY(QFileInfo(path("folder")).isDir());
     // No half-written temporary file is left behind either.
     QCOMPARE(QDir(m_dir.path()).entryList({"folder.*"}), QStringList());
+}
+
+// A write that fails half-way (here: a file size limit, as a full disk would) must fail the
+// save and leave the old file as it was, whoever runs the test.
+void tst_calculation_file::interrupted_write_keeps_the_old_file()
+{
+    QVERIFY(QDir(m_dir.path()).mkpath("kept"));
+    const QByteArray name = QFile::encodeName(path("kept/old.oma"));
+    QVERIFY(write_calculation_file(name.constData(), sample(1)));
+    const QByteArray before = bytes(path("kept/old.oma"));
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(write_calculation_file(name.constData(), sample(20)) ? 1 : 0);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the save did not report its failure");
+    QCOMPARE(bytes(path("kept/old.oma")), before);
+    QCOMPARE(QDir(path("kept")).entryList(QDir::Files), QStringList{"old.oma"});
+}
+
+void tst_calculation_file::save_keeps_the_file_mode()
+{
+    const QByteArray name = QFile::encodeName(path("mode.oma"));
+    QVERIFY(write_calculation_file(name.constData(), sample(0)));
+    QCOMPARE(::chmod(name.constData(), 0640), 0);
+    QVERIFY(write_calculation_file(name.constData(), sample(2)));
+    struct stat st {};
+    QCOMPARE(::stat(name.constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+}
+
+// The calculator's state as bytes: the program's start, then a grid of one typed row.
+void tst_calculation_file::model_bytes_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QByteArray>("file");
+    const QByteArray tabs = "270116\n0 0\n1\n1\n1\n0 1\n0.632121\n1\n1\n1\n1\n0 2\n0.367879\n1\n1\n1\n1\n0 3\n1\n1\n1\n1\n2 4\n1\n1\n0.159155\n";
+    QTest::newRow("start") << 0 << tabs + "0 NWS\n0 5\n3\n3\n3\n1\n1\n1\n";
+    QTest::newRow("grid of 2") << 2 << tabs + "2 NWS\nr0c0\nr0c1\nr1c0\nr1c1\nb0\n\nb1\n\n0 5\n3\n3\n3\n1\n1\n1\n";
+}
+
+void tst_calculation_file::model_bytes()
+{
+    QFETCH(int, n);
+    QFETCH(QByteArray, file);
+    CalculatorModel model;
+    model.network.resize(n);
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < n; ++c)
+            model.network.type({CellId::Column::Matrix, r, c}, QString("r%1c%2").arg(r).arg(c));
+        model.network.type({CellId::Column::Vector, r}, QString("b%1").arg(r));
+    }
+    const QByteArray name = QFile::encodeName(path("model.oma"));
+    QVERIFY(save_calculation(model, name.constData()));
+    QCOMPARE(bytes(path("model.oma")), file);
 }
 
 QTEST_APPLESS_MAIN(tst_calculation_file)

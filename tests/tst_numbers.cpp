@@ -46,8 +46,6 @@ private slots:
     void valid_texts();
     void invalid_texts_data();
     void invalid_texts();
-    void conversion_matches_qt_data();
-    void conversion_matches_qt();
 
     void format_table_data();
     void format_table();
@@ -221,40 +219,6 @@ void tst_numbers::invalid_texts()
     QFETCH(QString, text);
     Complex z{};
     QCOMPARE(parse_value(text, z), int(KIND_INVALID));
-}
-
-// The numeral grammar is Qt's own: a corpus of numeral-like texts must convert exactly as
-// QString::toDouble does, except that non-finite results are refused.
-void tst_numbers::conversion_matches_qt_data()
-{
-    QTest::addColumn<QString>("text");
-    const char *pieces[] = {"", "+", "-", "0", "1", "9", "12", ".", ".5", "5.", "e", "E", "e+",
-                            "e-", "e3", "E-7", "308", "400", " ", "\t", "x", "0x1", ",", "inf",
-                            "Inf", "INF", "nan", "NaN", "infinity", "1_0", "\u00a0", "00"};
-    const int n = int(sizeof pieces / sizeof pieces[0]);
-    QRandomGenerator rng(20261206);
-    for (int i = 0; i < 4000; ++i) {
-        QString s;
-        const int parts = 1 + int(rng.bounded(5));
-        for (int p = 0; p < parts; ++p)
-            s += QString::fromUtf8(pieces[rng.bounded(n)]);
-        QTest::addRow("corpus %d", i) << s;
-    }
-}
-
-void tst_numbers::conversion_matches_qt()
-{
-    QFETCH(QString, text);
-    bool qt_ok = false;
-    const double qt_value = text.toDouble(&qt_ok);
-    double ours = -1;
-    const bool ok = convert_number(text, ours);
-    const bool expected_ok = qt_ok && std::isfinite(qt_value);
-    QCOMPARE(ok, expected_ok);
-    if (expected_ok)
-        QVERIFY(same(ours, qt_value));
-    else
-        QCOMPARE(ours, 0.0);
 }
 
 void tst_numbers::format_table_data()
