@@ -127,9 +127,6 @@ private slots:
     void matches_literal_algorithm();
     void random_systems_solve_data();
     void random_systems_solve();
-    void duplicate_column_fails_at_its_step();
-    void permutation_matrices();
-    void leaves_the_rest_alone();
 };
 
 void tst_solver::examples_data()
@@ -257,72 +254,6 @@ void tst_solver::random_systems_solve()
                 QCOMPARE(s.solver_vector[r].im, 0.0);
         }
         QVERIFY2(std::sqrt(residual) <= 1e-13 * std::sqrt(size), qPrintable(QString::number(n)));
-    }
-}
-
-// A column equal to column 0 cancels exactly in the first step, so the equations leave its
-// unknown undetermined: the solve fails at that column's step.
-void tst_solver::duplicate_column_fails_at_its_step()
-{
-    QRandomGenerator rng(7);
-    for (int n = 2; n <= SOLVER_MAX_N; ++n) {
-        const int c = 1 + int(rng.bounded(n - 1));
-        LinearSystem s{};
-        for (int r = 0; r < n; ++r) {
-            for (int j = 0; j < n; ++j)
-                s.solver_matrix[r][j] = {rng.bounded(2.0) - 1 + (r == j ? n : 0), 0};
-            s.solver_matrix[r][c] = s.solver_matrix[r][0];
-            s.solver_vector[r] = {1, 0};
-        }
-        int step = -1;
-        QCOMPARE(solve_linear_system(s, n, 1, step), int(SOLVE_SINGULAR));
-        QCOMPARE(step, c);
-    }
-}
-
-void tst_solver::permutation_matrices()
-{
-    QRandomGenerator rng(3);
-    for (int n = 1; n <= SOLVER_MAX_N; ++n) {
-        QList<int> perm;
-        for (int i = 0; i < n; ++i)
-            perm << i;
-        for (int i = n - 1; i > 0; --i)
-            std::swap(perm[i], perm[int(rng.bounded(i + 1))]);
-        LinearSystem s{};
-        for (int r = 0; r < n; ++r) {
-            s.solver_matrix[r][perm[r]] = {1, 0};
-            s.solver_vector[r] = {double(r), 0};
-        }
-        int step = -1;
-        QCOMPARE(solve_linear_system(s, n, 1, step), int(SOLVE_OK));
-        for (int r = 0; r < n; ++r)
-            QCOMPARE(s.solver_vector[perm[r]].re, double(r));
-    }
-}
-
-// Entries outside the leading n x n block belong to nobody: a solve never touches them.
-void tst_solver::leaves_the_rest_alone()
-{
-    for (int n = 1; n < SOLVER_MAX_N; ++n) {
-        LinearSystem s;
-        for (int r = 0; r < SOLVER_MAX_N; ++r) {
-            for (int c = 0; c < SOLVER_MAX_N; ++c)
-                s.solver_matrix[r][c] = {double(r * 100 + c), -1};
-            s.solver_vector[r] = {double(r), -2};
-        }
-        for (int r = 0; r < n; ++r)
-            s.solver_matrix[r][r].re += 5000;
-        int step = -1;
-        solve_linear_system(s, n, 3, step);
-        for (int r = 0; r < SOLVER_MAX_N; ++r) {
-            for (int c = 0; c < SOLVER_MAX_N; ++c) {
-                if (r >= n || c >= n)
-                    QVERIFY(same_bits(s.solver_matrix[r][c], {double(r * 100 + c), -1}));
-            }
-            if (r >= n)
-                QVERIFY(same_bits(s.solver_vector[r], {double(r), -2}));
-        }
     }
 }
 
