@@ -122,6 +122,13 @@ void tst_model::steps_data()
     QTest::newRow("to star, the check speaks in Rab") << 5 << "@to-star; Rab=0; Rbc=0; Rac=0" << "Rab+Rac+Rbc is zero|0|0|0        |0        |0        " << "IIIRRR" << "wwwrrr" << "";
     QTest::newRow("to delta, Rb zero") << 5 << "Rb=0" << "Rb is zero|3|3|1|0|1" << "RRR---" << "rrrwww" << "";
     QTest::newRow("delta-star bad input stays white") << 5 << "Ra=x" << "3|3|3|x|1|1" << "RRR---" << "rrrwww" << "Illegal number(s)";
+    QTest::newRow("to star 10 20 30") << 5 << "@to-star; Rab=10; Rbc=20; Rac=30" << "10|20|30|5|3.3333333|10" << "IIIRRR" << "wwwrrr" << "";
+    QTest::newRow("to delta from rounded texts") << 5 << "Ra=5; Rb=3.3333333; Rc=10" << "9.9999999|20|30|5|3.3333333|10" << "RRR---" << "rrrwww" << "";
+    QTest::newRow("an imaginary arm is no zero") << 5 << "Ra=i" << "1+i2|2+i-1|1+i2|i|1|1" << "RRR---" << "rrrwww" << "";
+    QTest::newRow("negative arms") << 5 << "Ra=-1; Rb=2; Rc=2" << "0        |0        |0        |-1|2|2" << "RRR---" << "rrrwww" << "";
+    QTest::newRow("to delta, Ra tested first") << 5 << "Rb=0; Ra=0" << "Ra is zero|3|3|0|0|1" << "RRR---" << "rrrwww" << "";
+    QTest::newRow("to delta, Rc zero") << 5 << "Rc=0" << "Rc is zero|3|3|1|1|0" << "RRR---" << "rrrwww" << "";
+    QTest::newRow("to delta, Rb tested before Rc") << 5 << "Rc=0; Rb=0" << "Rb is zero|3|3|1|0|0" << "RRR---" << "rrrwww" << "";
     QTest::newRow("rlc series F") << 6 << "@F; Z=5; L=1m; C=1u" << "1|1m|1u|5.03292e3|5" << "XIIRI" << "Wwwrw" << "";
     QTest::newRow("rlc series R: excluded fields are not judged") << 6 << "@R; L=abc; Z=2+i3" << "2|abc|1|1|2+i3" << "RXXXI" << "rWWWw" << "";
     QTest::newRow("rlc series L: no F or C") << 6 << "@L; F=0" << "1|Zero F or C|1|0|1+i6.1240304" << "XRIII" << "Wrwww" << "";
