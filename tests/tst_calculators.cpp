@@ -55,6 +55,7 @@ void tst_calculators::formulas_data()
     using L = QList<double>;
     const RealCalculator ohm = ohms_law;
     QTest::newRow("ohm V = R I") << ohm << 0 << L{99, 2, 3} << 9 << "6";
+    QTest::newRow("ohm V, I zero") << ohm << 0 << L{99, 0, 3} << 9 << "0        ";
     QTest::newRow("ohm V negative") << ohm << 0 << L{0, -2, 3} << 9 << "-6";
     QTest::newRow("ohm V overflows") << ohm << 0 << L{0, 1e300, 1e300} << 9 << "inf";
     QTest::newRow("ohm I = V / R") << ohm << 1 << L{5, 99, 1000} << 9 << "5e-3";

@@ -18,6 +18,7 @@ private slots:
     void rejected_inputs();
     void grid_data();
     void grid();
+    void grid_zero_fill();
     void definitions_name_each_quantity_once();
     void form_shows_the_start_texts();
 };
@@ -127,11 +128,15 @@ void tst_model::steps_data()
     QTest::newRow("an imaginary arm is no zero") << 5 << "Ra=i" << "1+i2|2+i-1|1+i2|i|1|1" << "RRR---" << "rrrwww" << "";
     QTest::newRow("negative arms") << 5 << "Ra=-1; Rb=2; Rc=2" << "0        |0        |0        |-1|2|2" << "RRR---" << "rrrwww" << "";
     QTest::newRow("to delta, Ra tested first") << 5 << "Rb=0; Ra=0" << "Ra is zero|3|3|0|0|1" << "RRR---" << "rrrwww" << "";
+    QTest::newRow("to delta, all complex") << 5 << "Ra=1+i; Rb=1+i; Rc=1+i" << "3+i3|3+i3|3+i3|1+i|1+i|1+i" << "RRR---" << "rrrwww" << "";
     QTest::newRow("to delta, Rc zero") << 5 << "Rc=0" << "Rc is zero|3|3|1|1|0" << "RRR---" << "rrrwww" << "";
     QTest::newRow("to delta, Rb tested before Rc") << 5 << "Rc=0; Rb=0" << "Rb is zero|3|3|1|0|0" << "RRR---" << "rrrwww" << "";
     QTest::newRow("rlc series F") << 6 << "@F; Z=5; L=1m; C=1u" << "1|1m|1u|5.03292e3|5" << "XIIRI" << "Wwwrw" << "";
     QTest::newRow("rlc series R: excluded fields are not judged") << 6 << "@R; L=abc; Z=2+i3" << "2|abc|1|1|2+i3" << "RXXXI" << "rWWWw" << "";
     QTest::newRow("rlc series L: no F or C") << 6 << "@L; F=0" << "1|Zero F or C|1|0|1+i6.1240304" << "XRIII" << "Wrwww" << "";
+    QTest::newRow("rlc series F at 32 digits") << 6 << "digits=32; @F; Z=5+i3K; L=1m; C=1u" << "1|1m|1u|477.51787503006528368132421747e3|5+i3K" << "XIIRI" << "Wwwrw" << "";
+    QTest::newRow("rlc lrc F, the root at zero") << 6 << "#lrc; @F; R=2; Z=1+i" << "2|1|1|0        |1+i" << "IIIRI" << "wwwrw" << "";
+    QTest::newRow("rlc a new circuit repaints") << 6 << "@R; #parallel" << "38.503748|1|1|1|1+i6.1240304" << "RIIII" << "rwwww" << "";
     QTest::newRow("rlc parallel Z") << 6 << "#parallel; R=10; L=1m; C=1u; F=1k" << "10|1m|1u|1k|2.9967239+i4.5811445" << "IIIIR" << "wwwwr" << "";
     QTest::newRow("rlc parallel R: zero Re(1/Z)") << 6 << "#parallel; @R; Z=i5" << "Zero Re(1/Z)|1|1|1|i5" << "RIIII" << "rwwww" << "";
     QTest::newRow("rlc lrc C") << 6 << "#lrc; @C; R=0; L=0" << "0|0|Divide by 0|1|657.87e-6+i-0.163184" << "IIRII" << "wwrww" << "";
@@ -226,6 +231,21 @@ void tst_model::grid()
     QCOMPARE(g.status(), status);
     QCOMPARE(shown.join('|'), results);
     QCOMPARE(painted, looks);
+}
+
+void tst_model::grid_zero_fill()
+{
+    NetworkState g;
+    g.resize(2);
+    g.type({CellId::Column::Matrix, 0, 1}, "5");
+    g.type({CellId::Column::Vector, 1}, " ");
+    QCOMPARE(g.fill_empty_with_zero().texts.size(), size_t(4));
+    QStringList texts;
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 3; ++c)
+            texts << g.cell(c < 2 ? CellId{CellId::Column::Matrix, r, c} : CellId{CellId::Column::Vector, r}).text;
+    }
+    QCOMPARE(texts.join('|'), QString("0|5|0|0|0| "));
 }
 
 void tst_model::definitions_name_each_quantity_once()
