@@ -19,7 +19,6 @@ private slots:
     void grid_data();
     void grid();
     void grid_zero_fill();
-    void definitions_name_each_quantity_once();
     void form_shows_the_start_texts();
 };
 
@@ -246,15 +245,6 @@ void tst_model::grid_zero_fill()
             texts << g.cell(c < 2 ? CellId{CellId::Column::Matrix, r, c} : CellId{CellId::Column::Vector, r}).text;
     }
     QCOMPARE(texts.join('|'), QString("0|5|0|0|0| "));
-}
-
-void tst_model::definitions_name_each_quantity_once()
-{
-    for (const TabDefinition &d : TAB_DEFINITIONS) {
-        QCOMPARE(tab_index(d.name), int(&d - TAB_DEFINITIONS));
-        for (int i = 0; i < d.field_count; ++i)
-            QCOMPARE(d.position(d.quantities[i].name), i);
-    }
 }
 
 // The form keeps the start texts for the designer's preview; the window shows the model's.

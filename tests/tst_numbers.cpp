@@ -38,7 +38,6 @@ class tst_numbers : public QObject
 private slots:
     void arithmetic_data();
     void arithmetic();
-    void norm_is_squared();
 
     void valid_texts_data();
     void valid_texts();
@@ -91,11 +90,6 @@ void tst_numbers::arithmetic()
     default: r = reciprocal(a); break;
     }
     QVERIFY(same(r.re, expected.re) && same(r.im, expected.im));
-}
-
-void tst_numbers::norm_is_squared()
-{
-    QCOMPARE(norm({3, 4}), 25.0);
 }
 
 void tst_numbers::valid_texts_data()
