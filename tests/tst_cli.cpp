@@ -46,6 +46,8 @@ void tst_cli::commands_data()
     QTest::newRow("ohm V") << "ohm V I=2 R=3" << none << 0 << QByteArray("V = 6\n") << none;
     QTest::newRow("charge R, help example") << "charge R Vt=2.5 Vo=3.3 t=1m C=100n" << none << 0 << QByteArray("R = 7.05683e3\n") << none;
     QTest::newRow("digits") << "--digits 12 ohm V I=1 R=3.3" << none << 0 << QByteArray("V = 3.3000000000\n") << none;
+    QTest::newRow("digits above the range") << "--digits 33 ohm V I=1 R=1" << none << 2 << none << QByteArray("--digits takes 6 to 32\n");
+    QTest::newRow("digits below the range") << "--digits 5 ohm V I=1 R=1" << none << 2 << none << QByteArray("--digits takes 6 to 32\n");
     QTest::newRow("to star, complex") << "deltay to-star Rab=2+i4 Rbc=3 Rac=1" << none << 0 << QByteArray("Ra = 0.5384615+i0.3076923\nRb = 1.6153846+i0.9230769\nRc = 0.3461538+i-0.230769\n") << none;
     QTest::newRow("rlc series Z") << "rlc series Z R=1 L=1 C=1 F=1" << none << 0 << QByteArray("Z = 1+i6.1240304\n|Z| = 6.2051388\nCurrent lagging by:\n    1.41 Rad.\n    80.73 Deg.\nRes. freq: 0.1591549 Hz\nZind = 6.2831853\nZcap= -0.159155\n") << none;
     QTest::newRow("rlc: an excluded quantity is not judged") << "rlc series R L=x Z=5" << none << 0 << QByteArray("R = 5\n|Z| = 5\nCurrent leading by:\n    -0.00 Rad.\n    -0.00 Deg.\nNo resonance\nZind = 0        \nZcap= -0.159155\n") << none;
