@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 
-#include "cli/eseries.h"
 #include "model/calculator_model.h"
+#include "model/standard_values.h"
 #include "network/typed_system.h"
 #include "storage/calculation_file.h"
 #include "numbers/format.h"
@@ -23,6 +23,7 @@ const char *const USAGE =
     "usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n"
     "       ohmara-cli solve FILE|-\n"
     "       ohmara-cli eseries E3|E6|E12|E24|E48|E96|E192 VALUE\n"
+    "       --series E3..E192 before a tab's command adds standard values to component answers\n"
     "       ohmara-cli recalc FILE.oma   (every tab of a calculation file, recalculated)\n"
     "       --json before any command prints one JSON object per answer\n"
     "       ohmara-cli --batch   (one command per line from standard input)\n"
@@ -85,6 +86,7 @@ struct Context
     std::string &err;
     int digits = 9;
     bool json = false;
+    int series = -1; // an index into SERIES_NAMES, or none
 
     // One answer: "NAME = TEXT", or {"name": ..., "text": ...} for scripts.
     void answer(const std::string &name, const std::string &text)
@@ -153,6 +155,40 @@ int fill(Context &cx, TabState &tab, const std::map<int, std::string> &texts)
     return CLI_OK;
 }
 
+// The parts to buy for an answer: "R: below 6.8k (-3.64 %), above 7.5k (+6.28 %)", and the
+// best pair of parts where two come closer than one.
+void suggest(Context &cx, const std::string &name, Component component, double x)
+{
+    const StandardValues sv = standard_values(SERIES_SIZES[cx.series], x);
+    if (!sv.valid)
+        return;
+    char buf[160];
+    std::string line, json;
+    auto add = [&](const char *label, double value, double percent) {
+        c_snprintf(buf, sizeof buf, "%s%s %s (%+.2f %%)", line.empty() ? "" : ", ", label,
+                   part_text(value).c_str(), percent);
+        line += buf;
+        c_snprintf(buf, sizeof buf, ", \"%s\": \"%s\", \"%s_percent\": %.2f", label,
+                   part_text(value).c_str(), label, percent);
+        json += buf;
+    };
+    if (sv.has_below)
+        add("below", sv.below, sv.below_deviation);
+    if (sv.has_above)
+        add("above", sv.above, sv.above_deviation);
+    if (sv.has_pair) {
+        const std::string pair = sv.pair_text(component);
+        c_snprintf(buf, sizeof buf, ", pair %s (%+.2f %%)", pair.c_str(), sv.pair_deviation);
+        line += buf;
+        c_snprintf(buf, sizeof buf, ", \"pair\": \"%s\", \"pair_percent\": %.2f", pair.c_str(), sv.pair_deviation);
+        json += buf;
+    }
+    if (cx.json)
+        cx.out += "{\"name\": \"" + name + "\", \"series\": \"" + SERIES_NAMES[cx.series] + "\"" + json + "}\n";
+    else
+        cx.out += name + ": " + line + "\n";
+}
+
 // Recalculates and prints what the window shows: the written fields, or the check's message.
 int answer(Context &cx, TabState &tab)
 {
@@ -165,10 +201,13 @@ int answer(Context &cx, TabState &tab)
             continue;
         const std::string name = tab.definition().quantities[i].name;
         const std::string text = tab.field(i).text.toStdString();
-        if (change.answer == TabChange::Answer::Message)
+        if (change.answer == TabChange::Answer::Message) {
             status = cx.fail(CLI_GUARD, name + " = " + text);
-        else
+        } else {
             cx.answer(name, text);
+            if (cx.series >= 0 && tab.is_component_answer(i))
+                suggest(cx, name, tab.definition().quantities[i].component, tab.value(i).re);
+        }
     }
     if (change.panel) {
         std::vector<std::string> lines;
@@ -285,32 +324,29 @@ int solve(Context &cx, const std::vector<std::string> &args)
     return CLI_OK;
 }
 
-// A standard value as a part is labelled: three significant digits and an SI suffix.
-std::string part(double x)
-{
-    static const char *const suffixes[] = {"p", "n", "u", "m", "", "k", "M", "G"};
-    int e = int(std::floor(std::log10(x) / 3.0));
-    e = e < -4 ? -4 : e > 3 ? 3 : e;
-    char buf[64];
-    c_snprintf(buf, sizeof buf, "%.3g%s", x / std::pow(1000.0, e), suffixes[e + 4]);
-    return buf;
-}
-
 int eseries(Context &cx, const std::vector<std::string> &args)
 {
-    int count = 0;
-    const int n = args.size() == 3 && args[1].size() > 1 && args[1][0] == 'E'
-        ? std::atoi(args[1].c_str() + 1) : 0;
-    if (!eseries_values(n, count))
+    const int k = args.size() == 3 ? series_index(args[1].c_str()) : -1;
+    if (k < 0)
         return cx.fail(CLI_USAGE, "eseries needs E3, E6, E12, E24, E48, E96 or E192 and a value");
     Complex z{};
     if (parse_value(QString::fromStdString(args[2]), z) != KIND_REAL || !(z.re > 0) || !std::isfinite(z.re))
         return cx.fail(CLI_ILLEGAL, std::string(ILLEGAL_NUMBERS) + ": " + args[2] + " (a positive value)");
-    const Neighbours nb = eseries_neighbours(n, z.re);
-    for (const auto &[label, x] : {std::pair{"below", nb.below}, std::pair{"above", nb.above}}) {
-        char buf[128];
-        c_snprintf(buf, sizeof buf, "%s (%+.2f %%)", part(x).c_str(), (x - z.re) / z.re * 100.0);
+    const StandardValues sv = standard_values(SERIES_SIZES[k], z.re);
+    char buf[160];
+    auto one = [&](const char *label, bool has, double value, double percent) {
+        if (!has)
+            return;
+        c_snprintf(buf, sizeof buf, "%s (%+.2f %%)", part_text(value).c_str(), percent);
         cx.answer(label, buf);
+    };
+    one("below", sv.has_below, sv.below, sv.below_deviation);
+    one("above", sv.has_above, sv.above, sv.above_deviation);
+    if (sv.has_pair) {
+        // As resistors combine.
+        c_snprintf(buf, sizeof buf, "%s = %s (%+.2f %%)", sv.pair_text(Component::Resistance).c_str(),
+                   part_text(sv.pair).c_str(), sv.pair_deviation);
+        cx.answer("pair", buf);
     }
     return CLI_OK;
 }
@@ -357,11 +393,17 @@ int command(Context &cx, std::vector<std::string> args)
         cx.json = true;
         args.erase(args.begin());
     }
-    if (args.size() >= 2 && args[0] == "--digits") {
-        const int d = std::atoi(args[1].c_str());
-        if (d < 6 || d > 32)
-            return cx.fail(CLI_USAGE, "--digits takes 6 to 32");
-        cx.digits = d;
+    while (args.size() >= 2 && (args[0] == "--digits" || args[0] == "--series")) {
+        if (args[0] == "--series") {
+            cx.series = series_index(args[1].c_str());
+            if (cx.series < 0)
+                return cx.fail(CLI_USAGE, "--series takes E3, E6, E12, E24, E48, E96 or E192");
+        } else {
+            const int d = std::atoi(args[1].c_str());
+            if (d < 6 || d > 32)
+                return cx.fail(CLI_USAGE, "--digits takes 6 to 32");
+            cx.digits = d;
+        }
         args.erase(args.begin(), args.begin() + 2);
     }
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {

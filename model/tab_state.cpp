@@ -62,6 +62,14 @@ TabChange TabState::fill(int i, const QString &text)
     return change;
 }
 
+bool TabState::is_component_answer(int i) const
+{
+    if (m_definition->quantities[i].component == Component::None)
+        return false;
+    Complex z{};
+    return parse_value(m_fields[i].text, z) == KIND_REAL;
+}
+
 QString TabState::names(unsigned bits) const
 {
     QString list;

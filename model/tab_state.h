@@ -70,6 +70,10 @@ public:
     TabChange select_circuit(int circuit, int digits);
     TabChange recalculate(int digits);
 
+    // Whether field i holds a part one can buy: a resistance, capacitance or inductance, and
+    // real (a delta-star answer written as a complex number is an impedance).
+    bool is_component_answer(int i) const;
+
     // The names of the quantities whose bits are set, as "V, R".
     QString names(unsigned bits) const;
 

@@ -51,8 +51,13 @@ void tst_cli::commands_data()
     QTest::newRow("to star, complex") << "deltay to-star Rab=2+i4 Rbc=3 Rac=1" << none << 0 << QByteArray("Ra = 0.5384615+i0.3076923\nRb = 1.6153846+i0.9230769\nRc = 0.3461538+i-0.230769\n") << none;
     QTest::newRow("rlc series Z") << "rlc series Z R=1 L=1 C=1 F=1" << none << 0 << QByteArray("Z = 1+i6.1240304\n|Z| = 6.2051388\nCurrent lagging by:\n    1.41 Rad.\n    80.73 Deg.\nRes. freq: 0.1591549 Hz\nZind = 6.2831853\nZcap= -0.159155\n") << none;
     QTest::newRow("rlc: an excluded quantity is not judged") << "rlc series R L=x Z=5" << none << 0 << QByteArray("R = 5\n|Z| = 5\nCurrent leading by:\n    -0.00 Rad.\n    -0.00 Deg.\nNo resonance\nZind = 0        \nZcap= -0.159155\n") << none;
-    QTest::newRow("eseries E24") << "eseries E24 7056.83" << none << 0 << QByteArray("below = 6.8k (-3.64 %)\nabove = 7.5k (+6.28 %)\n") << none;
-    QTest::newRow("eseries E192 9.20") << "eseries E192 9.195" << none << 0 << QByteArray("below = 9.09 (-1.14 %)\nabove = 9.2 (+0.05 %)\n") << none;
+    QTest::newRow("eseries E24") << "eseries E24 7056.83" << none << 0 << QByteArray("below = 6.8k (-3.64 %)\nabove = 7.5k (+6.28 %)\npair = 7.5k parallel 120k = 7.06k (+0.03 %)\n") << none;
+    QTest::newRow("eseries E192 9.20") << "eseries E192 9.195" << none << 0 << QByteArray("below = 9.09 (-1.14 %)\nabove = 9.2 (+0.05 %)\npair = 105m series 9.09 = 9.2 (+0.00 %)\n") << none;
+    QTest::newRow("series: a resistance") << "--series E24 charge R Vt=2.5 Vo=3.3 t=1m C=100n" << none << 0 << QByteArray("R = 7.05683e3\nR: below 6.8k (-3.64 %), above 7.5k (+6.28 %), pair 7.5k parallel 120k (+0.03 %)\n") << none;
+    QTest::newRow("series: capacitors in series") << "--series E6 rcfilter C R=1k Fc=1k" << none << 0 << QByteArray("C = 159.15e-9\nC: below 150n (-5.75 %), above 220n (+38.23 %), pair 10n parallel 150n (+0.53 %)\n") << none;
+    QTest::newRow("series: no voltage, no impedance") << "--series E6 deltay to-star Rab=1+i Rbc=1 Rac=1" << none << 0 << QByteArray("Ra = 0.4000000+i0.2000000\nRb = 0.4000000+i0.2000000\nRc = 0.3000000+i-0.100000\n") << none;
+    QTest::newRow("series: json") << "--json --series E3 ohm R V=1 I=1" << none << 0 << QByteArray("{\"name\": \"R\", \"text\": \"1\"}\n{\"name\": \"R\", \"series\": \"E3\", \"below\": \"1\", \"below_percent\": 0.00, \"above\": \"1\", \"above_percent\": 0.00}\n") << none;
+    QTest::newRow("series unknown") << "--series E5 ohm R V=1 I=1" << none << 2 << none << QByteArray("--series takes E3, E6, E12, E24, E48, E96 or E192\n");
     QTest::newRow("solve") << "solve -" << QByteArray("2 -1 0 1\n-1 3 -1 0\n0 -1 2 0\n") << 0 << QByteArray(" 0.625000+i 0.000000\n 0.250000+i 0.000000\n 0.125000+i 0.000000\n") << none;
     QTest::newRow("solve singular") << "solve -" << QByteArray("1 2 1\n2 4 1\n") << 1 << none << QByteArray("Singular! (1)\n");
     QTest::newRow("solve incorrect") << "solve -" << QByteArray("1 x 1\n2 4 y\n") << 3 << none << QByteArray("2 incorrect values found\n");
@@ -71,7 +76,7 @@ void tst_cli::commands_data()
     QTest::newRow("unknown tab") << "ohms" << none << 2 << none << QByteArray("unknown command: ohms (try --help)\n");
     QTest::newRow("json") << "--json ohm V I=2 R=3" << none << 0 << QByteArray("{\"name\": \"V\", \"text\": \"6\"}\n") << none;
     QTest::newRow("json escapes") << "--json recalc %DIR%/q.oma" << none << 0 << QByteArray("[ohm]\n{\"name\": \"V\", \"text\": \"1\"}\n{\"name\": \"I\", \"text\": \"a\\\"b\\\\\\u0009\"}\n{\"name\": \"R\", \"text\": \"1\"}\n{\"name\": \"error\", \"text\": \"Illegal number(s)\"}\n[charge]\n...") << none;
-    QTest::newRow("json batch") << "--json --batch" << QByteArray("eseries E3 2\n") << 0 << QByteArray("{\"name\": \"below\", \"text\": \"1 (-50.00 %)\"}\n{\"name\": \"above\", \"text\": \"2.2 (+10.00 %)\"}\n") << none;
+    QTest::newRow("json batch") << "--json --batch" << QByteArray("eseries E3 2\n") << 0 << QByteArray("{\"name\": \"below\", \"text\": \"1 (-50.00 %)\"}\n{\"name\": \"above\", \"text\": \"2.2 (+10.00 %)\"}\n{\"name\": \"pair\", \"text\": \"1 series 1 = 2 (+0.00 %)\"}\n") << none;
     QTest::newRow("recalc") << "recalc %DIR%/t.oma" << none << 0 << QByteArray("[ohm]\nV = 6\nI = 2\nR = 3\n[charge]\nVt = 0.6321206\nVo = 1\nt = 1\nR = 1\nC = 1\n[discharge]\nVt = 0.3678794\nVo = 1\nt = 1\nR = 1\nC = 1\n[cccap]\nt = 1\nC = 1\nV = 1\nI = 1\n[rcfilter]\nR = 1\nC = 1\nFc = 0.1591549\n[network 1]\nA0,0 = 7\nb0 = 8\nx0 = 9\n[deltay]\nRab = x\nRbc = 1\nRac = 1\nRa = 1\nRb = 1\nRc = 1\nerror = Illegal number(s)\n") << none;
     QTest::newRow("recalc a missing file") << "recalc %DIR%/none.oma" << none << 4 << none << QByteArray("Could not open '%DIR%/none.oma' for reading\n");
     QTest::newRow("no command") << "" << none << 2 << none << QByteArray("usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n...");
