@@ -6,6 +6,7 @@
 void set_up_application()
 {
     // The icon lives in the program's resources; a benchmark that links them sees it too.
+    QApplication::setOrganizationName(QStringLiteral("ohmara"));
     QApplication::setApplicationName(QStringLiteral("ohmara"));
     QApplication::setApplicationDisplayName(QStringLiteral("Ohmara"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));

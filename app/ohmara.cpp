@@ -7,7 +7,11 @@
 #include "ui_help.h"
 #include "ui_ohmara.h"
 
+#include <QClipboard>
 #include <QDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSettings>
 #include <QFile>
 #include <QFileDialog>
 #include <QHash>
@@ -133,6 +137,13 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     for (int t = 0; t < TAB_COUNT; ++t) {
         m_tabs[t] = tabs[t];
         const TabDefinition &d = m_model.tab(t).definition();
+        for (int i = 0; i < d.field_count; ++i) {
+            QLineEdit *field = m_tabs[t].fields[i];
+            m_tips[t][i] = field->toolTip();
+            field->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(field, &QWidget::customContextMenuRequested, this,
+                    [this, t, i](const QPoint &at) { field_menu(t, i, at); });
+        }
         for (int m = 0; m < d.choices; ++m)
             connect(m_tabs[t].radios[m], &QRadioButton::clicked, this, radio_slots[t][m]);
         for (int i = 0; i < d.field_count; ++i) {
@@ -141,6 +152,17 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
         }
     }
     connect(ui->pd_series6, &QComboBox::activated, this, &ohmara::calc_type6_slot);
+
+    // Standard values: none at first, then the series the user chose last time.
+    ui->cb_series->addItem(QStringLiteral("none"));
+    for (const char *name : SERIES_NAMES)
+        ui->cb_series->addItem(QString::fromLatin1(name));
+    m_series = series_index(QSettings().value(QStringLiteral("series")).toString().toLatin1().constData());
+    ui->cb_series->setCurrentIndex(m_series + 1);
+    connect(ui->cb_series, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_series = index - 1;
+        QSettings().setValue(QStringLiteral("series"), index > 0 ? ui->cb_series->currentText() : QString());
+    });
 
     m_network = std::make_unique<NetworkPanel>(this, ui->gridLayout, ui->network_status);
     connect(ui->sb_network, &QSpinBox::valueChanged, this, &ohmara::network_size_slot);
@@ -209,6 +231,54 @@ void ohmara::show_tab(int t, const TabChange &change)
         for (const QString &line : tab.panel())
             ui->calc6_text->appendPlainText(line);
     }
+    if (change.answer != TabChange::Answer::None)
+        show_standard_values(t);
+}
+
+void ohmara::show_standard_values(int t)
+{
+    const TabState &tab = m_model.tab(t);
+    QStringList message;
+    for (int i = 0; i < tab.field_count(); ++i) {
+        StandardValues &sv = m_standard[t][i];
+        sv = StandardValues();
+        const bool answer = tab.field(i).look == Look::Result;
+        if (m_series >= 0 && answer && tab.is_component_answer(i))
+            sv = standard_values(SERIES_SIZES[m_series], tab.value(i).re);
+        if (!sv.valid) {
+            m_tabs[t].fields[i]->setToolTip(m_tips[t][i]);
+            continue;
+        }
+        const QuantityDefinition &q = tab.definition().quantities[i];
+        const QString head = QStringLiteral("%1: %2 ").arg(QLatin1String(q.name), QLatin1String(SERIES_NAMES[m_series]));
+        m_tabs[t].fields[i]->setToolTip(head + QString::fromStdString(sv.text(true, q.component)));
+        message << head + QString::fromStdString(sv.text(false, q.component));
+    }
+    if (message.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(message.join(QStringLiteral("; ")));
+}
+
+// The field's own menu, and for an answer with standard values a way to copy each of them.
+void ohmara::field_menu(int t, int i, const QPoint &at)
+{
+    QLineEdit *field = m_tabs[t].fields[i];
+    QMenu *menu = field->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const StandardValues &sv = m_standard[t][i];
+    if (sv.valid) {
+        menu->addSeparator();
+        const bool same = sv.has_below && sv.has_above && sv.below == sv.above;
+        for (const auto &[has, value] : {std::pair{sv.has_below, sv.below}, std::pair{sv.has_above && !same, sv.above}}) {
+            if (!has)
+                continue;
+            const QString text = QString::fromStdString(part_text(value));
+            menu->addAction(QStringLiteral("Copy %1").arg(text), this,
+                            [text] { QGuiApplication::clipboard()->setText(text); });
+        }
+    }
+    menu->popup(field->mapToGlobal(at));
 }
 
 void ohmara::select(int t, int m)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "model/calculator_model.h"
+#include "model/standard_values.h"
 
 #include <functional>
 #include <memory>
@@ -104,6 +105,10 @@ private:
     // What the user typed into a tab's fields goes to the model.
     void hand_over(int tab);
     void show_tab(int tab, const TabChange &change);
+    // The standard values of the tab's component answers: in the status bar, the answer's tool
+    // tip and its context menu.
+    void show_standard_values(int tab);
+    void field_menu(int tab, int i, const QPoint &at);
     void show_everything();
     void show_network(const NetworkChange &change);
     void resize_network();
@@ -113,6 +118,11 @@ private:
     QLabel *m_notice;
     CalculatorModel m_model;
     TabWidgets m_tabs[TAB_COUNT];
+    // The chosen series (an index into SERIES_NAMES, or -1), what it suggests for each field,
+    // and each field's own tool tip.
+    int m_series = -1;
+    StandardValues m_standard[TAB_COUNT][MAX_FIELDS];
+    QString m_tips[TAB_COUNT][MAX_FIELDS];
     QString m_file_dir;
     FileNameSource m_file_name;
     std::unique_ptr<NetworkPanel> m_network;

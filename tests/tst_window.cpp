@@ -15,7 +15,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QMenu>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QStatusBar>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -35,11 +39,16 @@ class tst_window : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(pics); }
+    void initTestCase()
+    {
+        Q_INIT_RESOURCE(pics);
+        QStandardPaths::setTestModeEnabled(true);
+    }
     void init();
     void cleanup() { delete m_window; }
 
     void every_widget_reaches_the_model();
+    void standard_values();
     void every_leave_reports_once_data();
     void every_leave_reports_once();
     void pictures_data();
@@ -72,6 +81,7 @@ private:
 
 void tst_window::init()
 {
+    QSettings().clear();
     m_window = new ohmara;
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -240,6 +250,39 @@ void tst_window::every_widget_reaches_the_model()
     trigger("actionLoad", cut.fileName());
     load_calculation(model, QFile::encodeName(cut.fileName()).constData());
     same("load");
+}
+
+// A component answer shows its standard values in the status bar, its tool tip and its menu;
+// a voltage shows none, and the field's own tool tip comes back. The series is remembered.
+void tst_window::standard_values()
+{
+    auto *series = m_window->findChild<QComboBox *>("cb_series");
+    QCOMPARE(series->currentText(), QString("none"));
+    series->setCurrentText("E24");
+    m_window->findChild<QRadioButton *>("Radio13")->click();
+    for (const auto &[i, text] : {std::pair{0, "2.5"}, std::pair{1, "3.3"}, std::pair{2, "1m"}, std::pair{4, "100n"}}) {
+        field_at(1, i)->setText(text);
+        emit field_at(1, i)->editingFinished();
+    }
+    QCOMPARE(field_at(1, 3)->text(), QString("7.05683e3"));
+    QCOMPARE(m_window->statusBar()->currentMessage(), QString("R: E24 6.8k (-3.64 %) \u00b7 7.5k (+6.28 %)"));
+    QCOMPARE(field_at(1, 3)->toolTip(), QString("R: E24 6.8k (-3.64 %) \u00b7 7.5k (+6.28 %); 7.5k parallel 120k = 7.06k (+0.03 %)"));
+    emit field_at(1, 3)->customContextMenuRequested(QPoint(2, 2));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QStringList copies;
+    for (QAction *a : menu->actions()) {
+        if (a->text().startsWith("Copy "))
+            copies << a->text();
+    }
+    menu->close();
+    QCOMPARE(copies.mid(copies.size() - 2), QStringList({"Copy 6.8k", "Copy 7.5k"}));
+    m_window->findChild<QRadioButton *>("Radio10")->click();
+    QCOMPARE(m_window->statusBar()->currentMessage(), QString());
+    QCOMPARE(field_at(1, 3)->toolTip(), QString("Enter or retrieve value of R"));
+    delete m_window;
+    m_window = new ohmara;
+    QCOMPARE(m_window->findChild<QComboBox *>("cb_series")->currentText(), QString("E24"));
 }
 
 void tst_window::every_leave_reports_once_data()
