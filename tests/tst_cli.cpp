@@ -67,6 +67,9 @@ void tst_cli::commands_data()
     QTest::newRow("guard") << "ohm I V=10 R=0" << none << 1 << none << QByteArray("I = divide by zero\n");
     QTest::newRow("delta-star guard speaks in Rab") << "deltay to-delta Ra=0 Rb=1 Rc=1" << none << 1 << none << QByteArray("Rab = Ra is zero\n");
     QTest::newRow("illegal numbers named") << "charge Vt Vo=4k7 t=1 R=1+i C=1" << none << 3 << none << QByteArray("Illegal number(s): Vo, R\n");
+    QTest::newRow("illegal delta-star inputs named") << "deltay to-star Rab=x Rbc=1 Rac=--1" << none << 3 << none << QByteArray("Illegal number(s): Rab, Rac\n");
+    QTest::newRow("illegal Z named") << "rlc series C Z=i+i L=1 F=1" << none << 3 << none << QByteArray("Illegal number(s): Z\n");
+    QTest::newRow("rlc check that keeps the panel") << "rlc series L C=1 F=0 Z=1" << none << 1 << none << QByteArray("L = Zero F or C\n");
     QTest::newRow("missing value") << "ohm V I=2" << none << 2 << none << QByteArray("missing value: R\n");
     QTest::newRow("value twice") << "ohm V I=2 I=3 R=1" << none << 2 << none << QByteArray("given twice: I\n");
     QTest::newRow("unknown given a value") << "ohm V V=1 I=2 R=1" << none << 2 << none << QByteArray("V is the unknown; give the other quantities\n");

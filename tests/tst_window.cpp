@@ -56,7 +56,6 @@ private slots:
     void grid_layout_data();
     void grid_layout();
     void help_page();
-    void save_then_load();
     void file_failures_data();
     void file_failures();
     void exit_closes();
@@ -270,13 +269,9 @@ void tst_window::standard_values()
     emit field_at(1, 3)->customContextMenuRequested(QPoint(2, 2));
     auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
     QVERIFY(menu);
-    QStringList copies;
-    for (QAction *a : menu->actions()) {
-        if (a->text().startsWith("Copy "))
-            copies << a->text();
-    }
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(QStringList({actions[actions.size() - 2]->text(), actions.last()->text()}), QStringList({"Copy 6.8k", "Copy 7.5k"}));
     menu->close();
-    QCOMPARE(copies.mid(copies.size() - 2), QStringList({"Copy 6.8k", "Copy 7.5k"}));
     m_window->findChild<QRadioButton *>("Radio10")->click();
     QCOMPARE(m_window->statusBar()->currentMessage(), QString());
     QCOMPARE(field_at(1, 3)->toolTip(), QString("Enter or retrieve value of R"));
@@ -385,14 +380,11 @@ void tst_window::grid_layout()
 // Vo, t, R, C); a fresh page each time, so what the user typed into it is gone.
 void tst_window::help_page()
 {
-    QString title, text;
+    QString text;
     with_help([&](QDialog *d) {
-        title = d->windowTitle();
-        QCOMPARE(d->findChild<QTextEdit *>("textEdit")->toPlainText().split('\n').first(), QString("Ohmara V1.0."));
         text = "\n" + d->findChild<QTextEdit *>("help_window")->toPlainText();
         d->findChild<QTextEdit *>("help_window")->setPlainText("scribbled");
     });
-    QCOMPARE(title, QString("Ohmara Help"));
     qsizetype at = -1;
     for (const char *heading : {"The Problem.", "The Solution.", "Example.", "Numbers.", "Beware",
                                 "Contents", "Ohms law.", "Charge.", "Discharge.", "CC Cap.",
@@ -412,34 +404,6 @@ void tst_window::help_page()
     QString again;
     with_help([&](QDialog *d) { again = "\n" + d->findChild<QTextEdit *>("help_window")->toPlainText(); });
     QCOMPARE(again, text);
-}
-
-// What the menu saves comes back: typed texts, the chosen unknown, the grid; the RLC tab is
-// not saved and keeps what it shows.
-void tst_window::save_then_load()
-{
-    const QString name = m_dir.filePath("all.oma");
-    m_window->findChild<QWidget *>("Radio13")->setFocus();
-    QTest::mouseClick(m_window->findChild<QWidget *>("Radio13"), Qt::LeftButton, {}, QPoint(5, 5));
-    field("Value11")->setText("2+i4");
-    field("Value53")->setText("3.3333333");
-    field("Value61")->setText("5");
-    resize_grid(2);
-    cell(1, 0)->setText("g");
-    trigger("actionSave", name);
-    QCOMPARE(m_message, QString());
-    m_window->findChild<QAction *>("actionExit")->trigger();
-    delete m_window;
-    init();
-    trigger("actionLoad", name);
-    QCOMPARE(m_message, QString());
-    QVERIFY(field("Value13")->isReadOnly());
-    QCOMPARE(field("Value11")->text(), QString("2+i4"));
-    QCOMPARE(field("Value53")->text(), QString("3.3333333"));
-    QCOMPARE(field("Value61")->text(), QString("1"));
-    QCOMPARE(m_window->findChild<QSpinBox *>("sb_network")->value(), 2);
-    QCOMPARE(cell(1, 0)->text(), QString("g"));
-    QCOMPARE(cell(1, 0)->styleSheet(), QString("QLineEdit { background-color: #F88 }"));
 }
 
 void tst_window::file_failures_data()
@@ -468,6 +432,8 @@ void tst_window::file_failures()
     const QString path = m_dir.filePath(name);
     trigger(qPrintable(action), path);
     QCOMPARE(m_message, message.isEmpty() ? QString() : message.arg(path));
+    // No temporary file is left beside a failed save.
+    QCOMPARE(QDir(m_dir.path()).entryList({"folder.*", "x.oma*"}), QStringList());
     // A load stopped by the grid's size leaves the tabs after it alone.
     QCOMPARE(field("Value50")->text(), QString("3"));
     QCOMPARE(field("Value00")->text(), name == "big.oma" ? QString("5") : QString("1"));
