@@ -23,7 +23,8 @@ const char *const USAGE =
     "usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n"
     "       ohmara-cli solve FILE|-\n"
     "       ohmara-cli eseries E3|E6|E12|E24|E48|E96|E192 VALUE\n"
-    "       --series E3..E192 before a tab's command adds standard values to component answers\n"
+    "       --series E3..E192 before a tab's command or recalc adds standard values to\n"
+    "         every answer that is a resistance, capacitance or inductance\n"
     "       ohmara-cli recalc FILE.oma   (every tab of a calculation file, recalculated)\n"
     "       --json before any command prints one JSON object per answer\n"
     "       ohmara-cli --batch   (one command per line from standard input)\n"
@@ -366,8 +367,13 @@ int recalc(Context &cx, const std::vector<std::string> &args)
     for (int t = 0; t < CALCULATION_TABS; ++t) {
         const TabState &tab = model.tab(t);
         cx.out += std::string("[") + tab.definition().name + "]\n";
-        for (int i = 0; i < tab.field_count(); ++i)
-            cx.answer(tab.definition().quantities[i].name, tab.field(i).text.toStdString());
+        const bool answered = report.tabs[t].answer == TabChange::Answer::Value && !tab.inputs_rejected();
+        for (int i = 0; i < tab.field_count(); ++i) {
+            const QuantityDefinition &q = tab.definition().quantities[i];
+            cx.answer(q.name, tab.field(i).text.toStdString());
+            if (cx.series >= 0 && answered && tab.field(i).look == Look::Result && tab.is_component_answer(i))
+                suggest(cx, q.name, q.component, tab.value(i).re);
+        }
         if (tab.inputs_rejected())
             cx.answer("error", tab.error().toStdString());
         if (t == TAB_RC_FILTER && report.has_network_size) {

@@ -33,6 +33,9 @@ void tst_cli::initTestCase()
     QFile q(m_dir.filePath("q.oma"));
     QVERIFY(q.open(QIODevice::WriteOnly));
     q.write("270116\n0 0\n1\na\"b\\\t\n");
+    QFile r(m_dir.filePath("r.oma"));
+    QVERIFY(r.open(QIODevice::WriteOnly));
+    r.write("270116\n2 0\n6\n2\n1\n");
 }
 
 void tst_cli::commands_data()
@@ -57,6 +60,7 @@ void tst_cli::commands_data()
     QTest::newRow("series: capacitors in series") << "--series E6 rcfilter C R=1k Fc=1k" << none << 0 << QByteArray("C = 159.15e-9\nC: below 150n (-5.75 %), above 220n (+38.23 %), pair 10n parallel 150n (+0.53 %)\n") << none;
     QTest::newRow("series: no voltage, no impedance") << "--series E6 deltay to-star Rab=1+i Rbc=1 Rac=1" << none << 0 << QByteArray("Ra = 0.4000000+i0.2000000\nRb = 0.4000000+i0.2000000\nRc = 0.3000000+i-0.100000\n") << none;
     QTest::newRow("series: json") << "--json --series E3 ohm R V=1 I=1" << none << 0 << QByteArray("{\"name\": \"R\", \"text\": \"1\"}\n{\"name\": \"R\", \"series\": \"E3\", \"below\": \"1\", \"below_percent\": 0.00, \"above\": \"1\", \"above_percent\": 0.00}\n") << none;
+    QTest::newRow("series: recalc") << "--series E12 recalc %DIR%/r.oma" << none << 0 << QByteArray("[ohm]\nV = 6\nI = 2\nR = 3\nR: below 2.7 (-10.00 %), above 3.3 (+10.00 %), pair 1.2 series 1.8 (+0.00 %)\n[charge]\nVt = 0.6321206\n...") << none;
     QTest::newRow("series unknown") << "--series E5 ohm R V=1 I=1" << none << 2 << none << QByteArray("--series takes E3, E6, E12, E24, E48, E96 or E192\n");
     QTest::newRow("solve") << "solve -" << QByteArray("2 -1 0 1\n-1 3 -1 0\n0 -1 2 0\n") << 0 << QByteArray(" 0.625000+i 0.000000\n 0.250000+i 0.000000\n 0.125000+i 0.000000\n") << none;
     QTest::newRow("solve singular") << "solve -" << QByteArray("1 2 1\n2 4 1\n") << 1 << none << QByteArray("Singular! (1)\n");
