@@ -9,7 +9,9 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -21,6 +23,8 @@ namespace {
 // The usage text; the tabs and their quantities are added from the definitions.
 const char *const USAGE =
     "usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n"
+    "       options anywhere: --digits N or --digits=N, --series E24, --json, -- ends them;\n"
+    "       -h/--help, -V/--version\n"
     "       ohmara-cli solve FILE|-\n"
     "       ohmara-cli eseries E3|E6|E12|E24|E48|E96|E192 VALUE\n"
     "       --series E3..E192 before a tab's command or recalc adds standard values to\n"
@@ -393,28 +397,70 @@ int recalc(Context &cx, const std::vector<std::string> &args)
     return CLI_OK;
 }
 
-int command(Context &cx, std::vector<std::string> args)
+// Options as GNU tools take them: anywhere among the arguments, "--digits 12" or
+// "--digits=12", and "--" ends them. What is left is the command.
+int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &version)
 {
-    if (!args.empty() && args[0] == "--json") {
-        cx.json = true;
-        args.erase(args.begin());
-    }
-    while (args.size() >= 2 && (args[0] == "--digits" || args[0] == "--series")) {
-        if (args[0] == "--series") {
-            cx.series = series_index(args[1].c_str());
+    std::vector<std::string> rest;
+    for (size_t k = 0; k < args.size(); ++k) {
+        const std::string &a = args[k];
+        if (a == "--") {
+            rest.insert(rest.end(), args.begin() + long(k) + 1, args.end());
+            break;
+        }
+        if (a == "-h" || a == "--help") {
+            help = true;
+            continue;
+        }
+        if (a == "-V" || a == "--version") {
+            version = true;
+            continue;
+        }
+        if (a == "--json") {
+            cx.json = true;
+            continue;
+        }
+        if (a.rfind("--", 0) != 0) {
+            rest.push_back(a);
+            continue;
+        }
+        const size_t eq = a.find('=');
+        const std::string name = a.substr(0, eq);
+        if (name != "--digits" && name != "--series")
+            return cx.fail(CLI_USAGE, "unknown option: " + a + " (try --help)");
+        std::string value;
+        if (eq != std::string::npos)
+            value = a.substr(eq + 1);
+        else if (k + 1 < args.size())
+            value = args[++k];
+        if (name == "--series") {
+            cx.series = series_index(value.c_str());
             if (cx.series < 0)
                 return cx.fail(CLI_USAGE, "--series takes E3, E6, E12, E24, E48, E96 or E192");
-        } else {
-            const int d = std::atoi(args[1].c_str());
-            if (d < 6 || d > 32)
-                return cx.fail(CLI_USAGE, "--digits takes 6 to 32");
-            cx.digits = d;
+            continue;
         }
-        args.erase(args.begin(), args.begin() + 2);
+        char *end = nullptr;
+        const long d = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || d < 6 || d > 32)
+            return cx.fail(CLI_USAGE, "--digits takes 6 to 32");
+        cx.digits = int(d);
     }
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        (args.empty() ? cx.err : cx.out) += usage();
-        return args.empty() ? CLI_USAGE : CLI_OK;
+    args = rest;
+    return CLI_OK;
+}
+
+int command(Context &cx, std::vector<std::string> args)
+{
+    bool help = false, version = false;
+    if (const int status = take_options(cx, args, help, version))
+        return status;
+    if (version) {
+        cx.out += "ohmara-cli " OHMARA_VERSION "\n";
+        return CLI_OK;
+    }
+    if (args.empty() || help) {
+        (help ? cx.out : cx.err) += usage();
+        return help ? CLI_OK : CLI_USAGE;
     }
     if (const int t = tab_index(args[0].c_str()); t >= 0)
         return tab_command(cx, t, args);
@@ -438,23 +484,42 @@ int run_cli(const std::vector<std::string> &args, std::istream &in, std::string 
             std::string &err)
 {
     Context cx{in, out, err};
-    const bool json = !args.empty() && args[0] == "--json";
-    if (args.size() == size_t(1 + json) && args.back() == "--batch") {
-        // Each line answers on its own; the status is the worst of them.
-        int worst = CLI_OK;
-        std::string line;
-        while (std::getline(in, line)) {
-            std::istringstream words(line);
-            std::vector<std::string> line_args;
-            for (std::string w; words >> w;)
-                line_args.push_back(w);
-            if (line_args.empty())
-                continue;
-            Context one{in, out, err, 9, json};
-            const int status = command(one, line_args);
-            worst = status > worst ? status : worst;
-        }
-        return worst;
+    const auto batch = std::find(args.begin(), args.end(), "--batch");
+    if (batch == args.end())
+        return command(cx, args);
+    // "--batch [FILE|-]": one command a line; the other options hold for every line.
+    std::vector<std::string> options(args.begin(), batch);
+    auto next = batch + 1;
+    std::string name = "-";
+    if (next != args.end() && next->rfind("--", 0) != 0)
+        name = *next++;
+    options.insert(options.end(), next, args.end());
+    bool help = false, version = false;
+    if (const int status = take_options(cx, options, help, version))
+        return status;
+    if (!options.empty() || help || version)
+        return cx.fail(CLI_USAGE, "--batch takes a file (or - for standard input) and options");
+    std::ifstream file;
+    if (name != "-") {
+        file.open(name);
+        if (!file)
+            return cx.fail(CLI_IO, load_failure_text(LoadedCalculation::Status::CannotOpen,
+                                                     QString::fromStdString(name)).toStdString());
     }
-    return command(cx, args);
+    std::istream &lines = name == "-" ? in : file;
+    // Each line answers on its own; the status is the worst of them.
+    int worst = CLI_OK;
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::vector<std::string> line_args;
+        for (std::string w; words >> w;)
+            line_args.push_back(w);
+        if (line_args.empty())
+            continue;
+        Context one{in, out, err, cx.digits, cx.json, cx.series};
+        const int status = command(one, line_args);
+        worst = status > worst ? status : worst;
+    }
+    return worst;
 }

@@ -36,6 +36,9 @@ void tst_cli::initTestCase()
     QFile r(m_dir.filePath("r.oma"));
     QVERIFY(r.open(QIODevice::WriteOnly));
     r.write("270116\n2 0\n6\n2\n1\n");
+    QFile b(m_dir.filePath("b.txt"));
+    QVERIFY(b.open(QIODevice::WriteOnly));
+    b.write("ohm V I=2 R=3.3\n");
 }
 
 void tst_cli::commands_data()
@@ -51,6 +54,15 @@ void tst_cli::commands_data()
     QTest::newRow("digits") << "--digits 12 ohm V I=1 R=3.3" << none << 0 << QByteArray("V = 3.3000000000\n") << none;
     QTest::newRow("digits above the range") << "--digits 33 ohm V I=1 R=1" << none << 2 << none << QByteArray("--digits takes 6 to 32\n");
     QTest::newRow("digits below the range") << "--digits 5 ohm V I=1 R=1" << none << 2 << none << QByteArray("--digits takes 6 to 32\n");
+    QTest::newRow("digits=N") << "--digits=12 ohm V I=1 R=3.3" << none << 0 << QByteArray("V = 3.3000000000\n") << none;
+    QTest::newRow("options after the command") << "ohm V I=1 R=3.3 --digits 12" << none << 0 << QByteArray("V = 3.3000000000\n") << none;
+    QTest::newRow("digits not a number") << "--digits 9abc ohm V I=1 R=1" << none << 2 << none << QByteArray("--digits takes 6 to 32\n");
+    QTest::newRow("-- ends the options") << "--digits 12 -- ohm V I=2 R=3" << none << 0 << QByteArray("V = 6\n") << none;
+    QTest::newRow("unknown option") << "ohm V --bogus I=1 R=1" << none << 2 << none << QByteArray("unknown option: --bogus (try --help)\n");
+    QTest::newRow("version") << "-V" << none << 0 << QByteArray("ohmara-cli 1.0\n") << none;
+    QTest::newRow("batch from a file, options for every line") << "--batch %DIR%/b.txt --digits 12" << none << 0 << QByteArray("V = 6.6000000000\n") << none;
+    QTest::newRow("batch from standard input") << "--json --batch -" << QByteArray("ohm V I=2 R=3\n") << 0 << QByteArray("{\"name\": \"V\", \"text\": \"6\"}\n") << none;
+    QTest::newRow("batch file missing") << "--batch %DIR%/none.txt" << none << 4 << none << QByteArray("Could not open '%DIR%/none.txt' for reading\n");
     QTest::newRow("to star, complex") << "deltay to-star Rab=2+i4 Rbc=3 Rac=1" << none << 0 << QByteArray("Ra = 0.5384615+i0.3076923\nRb = 1.6153846+i0.9230769\nRc = 0.3461538+i-0.230769\n") << none;
     QTest::newRow("rlc series Z") << "rlc series Z R=1 L=1 C=1 F=1" << none << 0 << QByteArray("Z = 1+i6.1240304\n|Z| = 6.2051388\nCurrent lagging by:\n    1.41 Rad.\n    80.73 Deg.\nRes. freq: 0.1591549 Hz\nZind = 6.2831853\nZcap= -0.159155\n") << none;
     QTest::newRow("rlc: an excluded quantity is not judged") << "rlc series R L=x Z=5" << none << 0 << QByteArray("R = 5\n|Z| = 5\nCurrent leading by:\n    -0.00 Rad.\n    -0.00 Deg.\nNo resonance\nZind = 0        \nZcap= -0.159155\n") << none;
