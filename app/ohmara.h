@@ -14,7 +14,6 @@ class NetworkPanel;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-struct LoadReport;
 struct NetworkChange;
 
 namespace Ui {
@@ -39,7 +38,6 @@ public:
 
     // Width in characters of every answer a formula tab writes.
     int digits() const { return m_model.digits; }
-    const CalculatorModel &model() const { return m_model; }
 
     // The status-bar notice, kept in one place.
     static const char *const notice_text;
