@@ -507,19 +507,24 @@ int run_cli(const std::vector<std::string> &args, std::istream &in, std::string 
                                                      QString::fromStdString(name)).toStdString());
     }
     std::istream &lines = name == "-" ? in : file;
-    // Each line answers on its own; the status is the worst of them.
+    // Each line answers on its own, and its messages say which line it was; the status is the
+    // worst of them. Blank lines and lines starting with # are passed over.
     int worst = CLI_OK;
     std::string line;
-    while (std::getline(lines, line)) {
+    for (long number = 1; std::getline(lines, line); ++number) {
         std::istringstream words(line);
         std::vector<std::string> line_args;
         for (std::string w; words >> w;)
             line_args.push_back(w);
-        if (line_args.empty())
+        if (line_args.empty() || line_args[0][0] == '#')
             continue;
-        Context one{in, out, err, cx.digits, cx.json, cx.series};
+        std::string said;
+        Context one{in, out, said, cx.digits, cx.json, cx.series};
         const int status = command(one, line_args);
         worst = status > worst ? status : worst;
+        std::istringstream messages(said);
+        for (std::string message; std::getline(messages, message);)
+            err += "line " + std::to_string(number) + ": " + message + "\n";
     }
     return worst;
 }

@@ -79,7 +79,7 @@ void tst_cli::commands_data()
     QTest::newRow("solve incorrect") << "solve -" << QByteArray("1 x 1\n2 4 y\n") << 3 << none << QByteArray("2 incorrect values found\n");
     QTest::newRow("solve, short row") << "solve -" << QByteArray("1 2 3\n4\n") << 2 << none << QByteArray("equation 2 needs 3 numbers\n");
     QTest::newRow("batch") << "--batch" << QByteArray("ohm V I=2 R=3\n\nrcfilter R C=100n Fc=1k\n") << 0 << QByteArray("V = 6\nR = 1.59155e3\n") << none;
-    QTest::newRow("batch keeps the worst status") << "--batch" << QByteArray("ohm V I=x R=1\nohm I V=1 R=0\nohm V I=2 R=3\n") << 3 << QByteArray("V = 6\n") << QByteArray("Illegal number(s): I\nI = divide by zero\n");
+    QTest::newRow("batch keeps the worst status, names lines") << "--batch" << QByteArray("ohm V I=x R=1\n# a comment\n\nohm I V=1 R=0\nohm V I=2 R=3\n") << 3 << QByteArray("V = 6\n") << QByteArray("line 1: Illegal number(s): I\nline 4: I = divide by zero\n");
     QTest::newRow("guard") << "ohm I V=10 R=0" << none << 1 << none << QByteArray("I = divide by zero\n");
     QTest::newRow("delta-star guard speaks in Rab") << "deltay to-delta Ra=0 Rb=1 Rc=1" << none << 1 << none << QByteArray("Rab = Ra is zero\n");
     QTest::newRow("illegal numbers named") << "charge Vt Vo=4k7 t=1 R=1+i C=1" << none << 3 << none << QByteArray("Illegal number(s): Vo, R\n");
