@@ -83,11 +83,19 @@ QString TabState::names(unsigned bits) const
     return list;
 }
 
-unsigned TabState::looks_changed(const FieldState (&before)[MAX_FIELDS]) const
+std::array<TabState::Painting, MAX_FIELDS> TabState::painting() const
+{
+    std::array<Painting, MAX_FIELDS> p{};
+    for (int i = 0; i < field_count(); ++i)
+        p[size_t(i)] = {m_fields[i].look, m_fields[i].read_only, m_fields[i].enabled};
+    return p;
+}
+
+unsigned TabState::looks_changed(const std::array<Painting, MAX_FIELDS> &before) const
 {
     unsigned bits = 0;
     for (int i = 0; i < field_count(); ++i) {
-        const FieldState &a = before[i];
+        const Painting &a = before[size_t(i)];
         const FieldState &b = m_fields[i];
         if (a.look != b.look || a.read_only != b.read_only || a.enabled != b.enabled)
             bits |= 1u << i;
@@ -135,8 +143,7 @@ TabChange TabState::select(int m, int digits)
 {
     if (m < 0 || m >= m_definition->choices)
         return {};
-    FieldState before[MAX_FIELDS];
-    std::copy(m_fields, m_fields + MAX_FIELDS, before);
+    const auto before = painting();
     m_unknown = m;
     switch (m_definition->kind) {
     case TabKind::Real: paint_real(m); break;
@@ -153,8 +160,7 @@ TabChange TabState::select_circuit(int circuit, int digits)
 {
     if (m_definition->kind != TabKind::Rlc || circuit < 0 || circuit >= RLC_CIRCUITS)
         return {};
-    FieldState before[MAX_FIELDS];
-    std::copy(m_fields, m_fields + MAX_FIELDS, before);
+    const auto before = painting();
     m_circuit = circuit;
     paint_rlc(m_unknown);
     TabChange change;
@@ -166,8 +172,7 @@ TabChange TabState::select_circuit(int circuit, int digits)
 
 TabChange TabState::recalculate(int digits)
 {
-    FieldState before[MAX_FIELDS];
-    std::copy(m_fields, m_fields + MAX_FIELDS, before);
+    const auto before = painting();
     TabChange change;
     switch (m_definition->kind) {
     case TabKind::Real: calculate_real(change, digits); break;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 // How a field looks. Default is the toolkit's own look, before any selector or reader has
 // painted the field.
 enum class Look { Default, Input, Result, Bad, Excluded };
@@ -87,7 +89,15 @@ private:
     void calculate_real(TabChange &change, int digits);
     void calculate_delta_star(TabChange &change, int digits);
     void calculate_rlc(TabChange &change, int digits);
-    unsigned looks_changed(const FieldState (&before)[MAX_FIELDS]) const;
+    // What the painters change, without the texts: compared before and after an operation.
+    struct Painting
+    {
+        Look look;
+        bool read_only;
+        bool enabled;
+    };
+    std::array<Painting, MAX_FIELDS> painting() const;
+    unsigned looks_changed(const std::array<Painting, MAX_FIELDS> &before) const;
 
     const TabDefinition *m_definition;
     FieldState m_fields[MAX_FIELDS];
