@@ -69,8 +69,14 @@ void Solve::panel(int circuit)
     out.panel = true;
     char num[FORMAT_BUFFER_SIZE];
     const double w = TWO_PI * v.f;
-    line(0, "|Z| = %s", format_value(num, std::sqrt(v.z.re * v.z.re + v.z.im * v.z.im), digits));
+    RlcPanelValues &values = out.values;
+    values.magnitude = std::sqrt(v.z.re * v.z.re + v.z.im * v.z.im);
+    line(0, "|Z| = %s", format_value(num, values.magnitude, digits));
     double phi = std::atan(v.z.im / v.z.re);
+    values.phase_rad = phi;
+    values.phase_deg = phi / PI * 180.0;
+    values.leading = !(phi > 0.0);
+    values.resonance_hz = std::nan("");
     if (phi > 0.0) {
         line(1, "%s", "Current lagging by:");
     } else {
@@ -81,16 +87,20 @@ void Solve::panel(int circuit)
     c_snprintf(out.lines[3], sizeof out.lines[3], "    %4.2f Deg.", phi / PI * 180.0);
     if (circuit == RLC_L_R_PARALLEL_C) {
         const double q = 1.0 / (v.l * v.c) - (v.r / v.l) * (v.r / v.l);
-        if (q <= 0.0)
+        if (q <= 0.0) {
             line(4, "%s", "No resonance");
-        else
-            line(4, "Res. freq: %s Hz", format_value(num, std::sqrt(q) / TWO_PI, digits));
+        } else {
+            values.resonance_hz = std::sqrt(q) / TWO_PI;
+            line(4, "Res. freq: %s Hz", format_value(num, values.resonance_hz, digits));
+        }
     } else if (v.l * v.c == 0.0) {
         line(4, "%s", "No resonance");
     } else {
-        line(4, "Res. freq: %s Hz",
-            format_value(num, 1.0 / (TWO_PI * std::sqrt(v.l * v.c)), digits));
+        values.resonance_hz = 1.0 / (TWO_PI * std::sqrt(v.l * v.c));
+        line(4, "Res. freq: %s Hz", format_value(num, values.resonance_hz, digits));
     }
+    values.z_ind = w * v.l;
+    values.z_cap = w * v.c == 0.0 ? std::nan("") : -1.0 / (w * v.c);
     if (circuit == RLC_PARALLEL)
         c_snprintf(out.lines[5], sizeof out.lines[5], "Zind = %g", w * v.l);
     else

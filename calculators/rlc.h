@@ -15,6 +15,19 @@ struct RlcValues
 
 enum RlcCircuit : int { RLC_SERIES = 0, RLC_PARALLEL = 1, RLC_L_R_PARALLEL_C = 2 };
 
+// The numbers behind the panel's lines, for scripts. The phase is Z's own (positive when the
+// current lags); no resonance and an infinite Zcap are NaN.
+struct RlcPanelValues
+{
+    double magnitude = 0;
+    double phase_rad = 0;
+    double phase_deg = 0;
+    bool leading = false;
+    double resonance_hz = 0;
+    double z_ind = 0;
+    double z_cap = 0;
+};
+
 // Texts for the tab: the unknown's field (an answer or a check's message) and the lines of
 // the extra-information panel, which a few failures leave as they were.
 struct RlcResult
@@ -27,6 +40,7 @@ struct RlcResult
     char field[2 * FORMAT_BUFFER_SIZE] = {};
     bool panel = false;
     char lines[LINES][2 * FORMAT_BUFFER_SIZE] = {};
+    RlcPanelValues values;
 };
 
 // Solves the unknown (0 R, 1 L, 2 C, 3 F, 4 Z) of the circuit from the stored values, stores

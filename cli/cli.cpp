@@ -7,6 +7,9 @@
 #include "numbers/format.h"
 #include "numbers/parse.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 
 #include <algorithm>
@@ -14,7 +17,6 @@
 #include <cstdlib>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <sstream>
 
@@ -23,18 +25,28 @@ namespace {
 // The usage text; the tabs and their quantities are added from the definitions.
 const char *const USAGE =
     "usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n"
-    "       options anywhere: --digits N or --digits=N, --series E24, --json, -- ends them;\n"
-    "       -h/--help, -V/--version\n"
-    "       ohmara-cli solve FILE|-\n"
+    "       ohmara-cli solve FILE|-      (one equation a line: coefficients, then the right side)\n"
     "       ohmara-cli eseries E3|E6|E12|E24|E48|E96|E192 VALUE\n"
-    "       --series E3..E192 before a tab's command or recalc adds standard values to\n"
-    "         every answer that is a resistance, capacitance or inductance\n"
     "       ohmara-cli recalc FILE.oma   (every tab of a calculation file, recalculated)\n"
-    "       --json before any command prints one JSON object per answer\n"
-    "       ohmara-cli --batch   (one command per line from standard input)\n"
+    "       ohmara-cli --batch [FILE|-]  (one command a line; # comments and blank lines skipped)\n"
+    "options, before or after the command (-- ends them):\n"
+    "  --digits N, --digits=N  characters per number, 6 to 32 (9)\n"
+    "  --series E3..E192       standard values for every answer that is a resistance,\n"
+    "                          capacitance or inductance\n"
+    "  --json                  one JSON document per command: command, status, answers (name,\n"
+    "                          text, re, im; null and a message for a check that failed),\n"
+    "                          messages; panel (rlc), tabs and network (recalc), line (batch)\n"
+    "  --json-lines            the same documents, one a line\n"
+    "  -h, --help              this text;  -V, --version  the version\n"
+    "exit status: 0 answered, 1 a formula's check failed, 2 a usage error, 3 a value that is no\n"
+    "  number, 4 a file that cannot be read or an output that cannot be written; a batch ends\n"
+    "  with the highest status of its lines, and every message names its line.\n"
     "tabs and their quantities:\n";
 const char *const USAGE_END =
     "Values as in the window: 4.7k, 100n, 32+i79.57. The answer prints as NAME = TEXT.\n";
+
+// Longer lines hold no command or equation; reading stops there, so memory stays bounded.
+constexpr size_t LINE_LIMIT = 65536;
 
 std::string usage()
 {
@@ -67,56 +79,135 @@ std::string usage()
     return text + USAGE_END;
 }
 
-std::string json_string(const std::string &text)
+enum class LineRead { Line, TooLong, End };
+
+// One line without its line break, at most LINE_LIMIT bytes of it. A longer line is read to
+// its end when skip_rest is set (a batch goes on with the next line), else left at once.
+LineRead read_line(std::istream &in, std::string &line, bool skip_rest)
 {
-    std::string q = "\"";
-    for (char ch : text) {
-        if (ch == '"' || ch == '\\')
-            q += '\\';
-        if (static_cast<unsigned char>(ch) < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", ch);
-            q += esc;
-            continue;
+    line.clear();
+    std::streambuf *buffer = in.rdbuf();
+    bool any = false, too_long = false;
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            return !any ? LineRead::End : too_long ? LineRead::TooLong : LineRead::Line;
         }
-        q += ch;
+        any = true;
+        if (c == '\n')
+            return too_long ? LineRead::TooLong : LineRead::Line;
+        if (line.size() < LINE_LIMIT) {
+            line.push_back(char(c));
+        } else {
+            too_long = true;
+            if (!skip_rest)
+                return LineRead::TooLong;
+        }
     }
-    return q + "\"";
+}
+
+// Why a line is no text, or null when it is: messages must never carry raw bytes that end or
+// garble what a terminal or script reads.
+const char *not_text(const std::string &line)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(line.data());
+    const auto *end = p + line.size();
+    while (p < end) {
+        const unsigned char c = *p++;
+        if (c == 0)
+            return "a NUL byte";
+        if (c < 0x80)
+            continue;
+        int more = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
+        if (more < 0 || end - p < more)
+            return "bytes that are not UTF-8";
+        const unsigned char second = *p;
+        // Overlong forms, UTF-16 surrogates and code points above U+10FFFF.
+        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) || (c == 0xF0 && second < 0x90)
+            || (c == 0xF4 && second > 0x8F))
+            return "bytes that are not UTF-8";
+        for (; more > 0; --more) {
+            if ((*p++ & 0xC0) != 0x80)
+                return "bytes that are not UTF-8";
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::string> words_of(const std::string &line)
+{
+    std::istringstream words(line);
+    std::vector<std::string> out;
+    for (std::string w; words >> w;)
+        out.push_back(w);
+    return out;
+}
+
+enum class Format { Text, Json, JsonLines };
+
+// JSON has no infinity or NaN: such a number is null.
+QJsonValue number(double x)
+{
+    return std::isfinite(x) ? QJsonValue(x) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject answer_object(const std::string &name, const QString &text)
+{
+    return {{"name", QString::fromStdString(name)}, {"text", text.trimmed()}};
+}
+
+void set_value(QJsonObject &answer, const Complex &z, bool complex)
+{
+    answer["re"] = number(z.re);
+    if (complex)
+        answer["im"] = number(z.im);
+}
+
+// The value of a text as shown, for answers the program only displays (a loaded file).
+void set_shown_value(QJsonObject &answer, const QString &text, bool complex)
+{
+    Complex z{};
+    if (parse_value(text, z) == KIND_INVALID)
+        answer["re"] = QJsonValue::Null;
+    else
+        set_value(answer, z, complex);
 }
 
 struct Context
 {
-    std::istream &in;
-    std::string &out;
-    std::string &err;
-    int digits = 9;
-    bool json = false;
-    int series = -1; // an index into SERIES_NAMES, or none
+    explicit Context(std::istream &input) : in(input) {}
 
-    // One answer: "NAME = TEXT", or {"name": ..., "text": ...} for scripts.
-    void answer(const std::string &name, const std::string &text)
+    std::istream &in;
+    int digits = DIGITS_START;
+    Format format = Format::Text;
+    int series = -1; // an index into SERIES_NAMES, or none
+    bool in_batch = false;
+
+    // What this command prints; handed to the output when it is done.
+    std::string out;
+    std::string err;
+    std::string command;
+    bool plain = false; // help and version are for people, also with --json
+    QJsonArray answers;
+    QJsonArray messages;
+    QJsonObject document; // the command's own members: panel, tabs, network
+
+    bool json() const { return format != Format::Text; }
+
+    // One answer: "NAME = TEXT", or its object in the document.
+    void answer(const std::string &name, const std::string &text, QJsonObject object)
     {
-        if (json)
-            out += "{\"name\": " + json_string(name) + ", \"text\": " + json_string(text) + "}\n";
+        if (json())
+            answers.append(object);
         else
             out += name + " = " + text + "\n";
-    }
-    void lines(const char *const *begin, const char *const *end)
-    {
-        if (!json) {
-            for (auto l = begin; l != end; ++l)
-                out += std::string(*l) + "\n";
-            return;
-        }
-        std::string list;
-        for (auto l = begin; l != end; ++l)
-            list += (list.empty() ? "" : ", ") + json_string(*l);
-        out += "{\"panel\": [" + list + "]}\n";
     }
 
     int fail(int status, const std::string &message)
     {
         err += message + "\n";
+        messages.append(QString::fromStdString(message));
         return status;
     }
 };
@@ -138,17 +229,29 @@ int collect(Context &cx, const TabDefinition &d, std::vector<std::string>::const
 }
 
 // A fresh window's tab with the unknown chosen: the inputs it needs are the fields the user
-// can type into. Fields that take no part may be given; they are read as the window reads them.
+// can type into. A field the window greys out for this circuit and unknown takes no value, and
+// neither does one the window computes.
 int fill(Context &cx, TabState &tab, const std::map<int, std::string> &texts)
 {
     const TabDefinition &d = tab.definition();
+    unsigned empty = 0;
     for (const auto &[i, text] : texts) {
         const FieldState &f = tab.field(i);
-        if (f.read_only && f.enabled)
+        if (!f.enabled)
+            return cx.fail(CLI_USAGE, std::string(d.quantities[i].name) + " is not used when "
+                                          + d.quantities[tab.unknown()].name + " is solved in a "
+                                          + RLC_CIRCUIT_DEFINITIONS[tab.circuit()].name + " circuit");
+        if (f.read_only)
             return cx.fail(CLI_USAGE, d.kind == TabKind::DeltaStar
                     ? std::string(d.quantities[i].name) + " is computed in this direction"
                     : std::string(d.quantities[i].name) + " is the unknown; give the other quantities");
+        // The window reads an empty field as zero; on a command line it is a value left out.
+        const QString value = QString::fromStdString(text).trimmed();
+        if (value.isEmpty() || value == u"+" || value == u"-")
+            empty |= 1u << i;
     }
+    if (empty)
+        return cx.fail(CLI_ILLEGAL, std::string(ILLEGAL_NUMBERS) + ": " + tab.names(empty).toStdString());
     for (int i = 0; i < d.field_count; ++i) {
         const FieldState &f = tab.field(i);
         const auto given = texts.find(i);
@@ -161,37 +264,40 @@ int fill(Context &cx, TabState &tab, const std::map<int, std::string> &texts)
 }
 
 // The parts to buy for an answer: "R: below 6.8k (-3.64 %), above 7.5k (+6.28 %)", and the
-// best pair of parts where two come closer than one.
-void suggest(Context &cx, const std::string &name, Component component, double x)
+// best pair of parts where two come closer than one. In JSON, a member of the answer's object.
+void suggest(Context &cx, QJsonObject &answer, const std::string &name, Component component, double x)
 {
     const StandardValues sv = standard_values(SERIES_SIZES[cx.series], x);
     if (!sv.valid)
         return;
     char buf[160];
-    std::string line, json;
-    auto add = [&](const char *label, double value, double percent) {
-        c_snprintf(buf, sizeof buf, "%s%s %s (%+.2f %%)", line.empty() ? "" : ", ", label,
-                   part_text(value).c_str(), percent);
+    std::string line;
+    QJsonObject json{{"series", SERIES_NAMES[cx.series]}};
+    auto add = [&](const char *label, const std::string &text, double value, double percent) {
+        c_snprintf(buf, sizeof buf, "%s%s %s (%+.2f %%)", line.empty() ? "" : ", ", label, text.c_str(),
+                   percent);
         line += buf;
-        c_snprintf(buf, sizeof buf, ", \"%s\": \"%s\", \"%s_percent\": %.2f", label,
-                   part_text(value).c_str(), label, percent);
-        json += buf;
+        json[label] = QJsonObject{{"text", QString::fromStdString(text)}, {"value", number(value)},
+                                  {"percent", number(percent)}};
     };
     if (sv.has_below)
-        add("below", sv.below, sv.below_deviation);
+        add("below", part_text(sv.below), sv.below, sv.below_deviation);
     if (sv.has_above)
-        add("above", sv.above, sv.above_deviation);
-    if (sv.has_pair) {
-        const std::string pair = sv.pair_text(component);
-        c_snprintf(buf, sizeof buf, ", pair %s (%+.2f %%)", pair.c_str(), sv.pair_deviation);
-        line += buf;
-        c_snprintf(buf, sizeof buf, ", \"pair\": \"%s\", \"pair_percent\": %.2f", pair.c_str(), sv.pair_deviation);
-        json += buf;
-    }
-    if (cx.json)
-        cx.out += "{\"name\": \"" + name + "\", \"series\": \"" + SERIES_NAMES[cx.series] + "\"" + json + "}\n";
-    else
+        add("above", part_text(sv.above), sv.above, sv.above_deviation);
+    if (sv.has_pair)
+        add("pair", sv.pair_text(component), sv.pair, sv.pair_deviation);
+    answer["standard_values"] = json;
+    if (!cx.json())
         cx.out += name + ": " + line + "\n";
+}
+
+// The RLC panel as scripts want it: its numbers by name, not its display lines.
+QJsonObject panel_object(const RlcPanelValues &v)
+{
+    return {{"magnitude", number(v.magnitude)}, {"phase_rad", number(v.phase_rad)},
+            {"phase_deg", number(v.phase_deg)}, {"leading", v.leading},
+            {"resonance_hz", number(v.resonance_hz)}, {"z_ind", number(v.z_ind)},
+            {"z_cap", number(v.z_cap)}};
 }
 
 // Recalculates and prints what the window shows: the written fields, or the check's message.
@@ -204,24 +310,32 @@ int answer(Context &cx, TabState &tab)
     for (int i = 0; i < tab.field_count(); ++i) {
         if (!((change.texts >> i) & 1u))
             continue;
-        const std::string name = tab.definition().quantities[i].name;
-        const std::string text = tab.field(i).text.toStdString();
+        const QuantityDefinition &q = tab.definition().quantities[i];
+        const QString &text = tab.field(i).text;
+        QJsonObject object = answer_object(q.name, text);
         if (change.answer == TabChange::Answer::Message) {
-            status = cx.fail(CLI_GUARD, name + " = " + text);
-        } else {
-            cx.answer(name, text);
-            if (cx.series >= 0 && tab.is_component_answer(i))
-                suggest(cx, name, tab.definition().quantities[i].component, tab.value(i).re);
+            status = cx.fail(CLI_GUARD, q.name + (" = " + text.toStdString()));
+            object["re"] = QJsonValue::Null;
+            object["message"] = text.trimmed();
+            if (cx.json())
+                cx.answers.append(object);
+            continue;
         }
+        set_value(object, tab.value(i), q.complex);
+        const bool suggested = cx.series >= 0 && tab.is_component_answer(i);
+        if (suggested && cx.json())
+            suggest(cx, object, q.name, q.component, tab.value(i).re);
+        cx.answer(q.name, text.toStdString(), object);
+        if (suggested && !cx.json())
+            suggest(cx, object, q.name, q.component, tab.value(i).re);
     }
     if (change.panel) {
-        std::vector<std::string> lines;
-        for (const QString &line : tab.panel())
-            lines.push_back(line.toStdString());
-        std::vector<const char *> pointers;
-        for (const std::string &line : lines)
-            pointers.push_back(line.c_str());
-        cx.lines(pointers.data(), pointers.data() + pointers.size());
+        if (cx.json()) {
+            cx.document["panel"] = panel_object(tab.panel_values());
+        } else {
+            for (const QString &line : tab.panel())
+                cx.out += line.toStdString() + "\n";
+        }
     }
     return status;
 }
@@ -281,31 +395,51 @@ int tab_command(Context &cx, int t, const std::vector<std::string> &args)
     return answer(cx, tab);
 }
 
+// An input file named on the command line, or standard input for "-".
+int open_input(Context &cx, const std::string &name, std::ifstream &file)
+{
+    if (name == "-")
+        return CLI_OK;
+    const QString problem = unreadable_input_text(QString::fromStdString(name));
+    if (!problem.isEmpty())
+        return cx.fail(CLI_IO, problem.toStdString());
+    file.open(name, std::ios::binary);
+    if (!file)
+        return cx.fail(CLI_IO, load_failure_text(LoadedCalculation::Status::CannotOpen,
+                                                 QString::fromStdString(name)).toStdString());
+    return CLI_OK;
+}
+
 // One equation per line: the coefficients, then the right-hand side, separated by blanks.
+// Reading stops at the first line past the grid's 20 equations.
 int solve(Context &cx, const std::vector<std::string> &args)
 {
     if (args.size() != 2)
         return cx.fail(CLI_USAGE, "solve needs a file, or - for standard input");
+    if (args[1] == "-" && cx.in_batch)
+        return cx.fail(CLI_USAGE, "solve - inside a batch would read the batch itself; give a file");
     std::ifstream file;
-    if (args[1] != "-") {
-        file.open(args[1]);
-        if (!file)
-            return cx.fail(CLI_IO, load_failure_text(LoadedCalculation::Status::CannotOpen,
-                                                     QString::fromStdString(args[1])).toStdString());
-    }
+    if (const int status = open_input(cx, args[1], file))
+        return status;
     std::istream &in = args[1] == "-" ? cx.in : file;
     std::vector<std::vector<std::string>> rows;
     std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::vector<std::string> row;
-        for (std::string w; words >> w;)
-            row.push_back(w);
-        if (!row.empty())
-            rows.push_back(row);
+    for (long number = 1;; ++number) {
+        const LineRead read = read_line(in, line, false);
+        if (read == LineRead::End)
+            break;
+        if (read == LineRead::TooLong)
+            return cx.fail(CLI_USAGE, "line " + std::to_string(number) + " of the equations is longer than "
+                                          + std::to_string(LINE_LIMIT) + " characters");
+        std::vector<std::string> row = words_of(line);
+        if (row.empty())
+            continue;
+        if (int(rows.size()) == SOLVER_MAX_N)
+            return cx.fail(CLI_USAGE, "solve takes 1 to 20 equations");
+        rows.push_back(std::move(row));
     }
     const int n = int(rows.size());
-    if (n == 0 || n > SOLVER_MAX_N)
+    if (n == 0)
         return cx.fail(CLI_USAGE, "solve takes 1 to 20 equations");
     for (int r = 0; r < n; ++r) {
         if (int(rows[size_t(r)].size()) != n + 1)
@@ -316,15 +450,29 @@ int solve(Context &cx, const std::vector<std::string> &args)
     const TypedSolve solved = solve_typed_system(s, n, [&rows](int r, int c) {
         return QString::fromStdString(rows[size_t(r)][size_t(c)]);
     });
+    if (solved.result == TypedSolve::Result::Incorrect) {
+        // The grid's count, and where they are: "row 2 column 3", the right-hand side as the
+        // column after the coefficients.
+        std::string where;
+        for (int r = 0; r < n; ++r) {
+            for (int c = 0; c <= n; ++c) {
+                if ((solved.incorrect_columns[size_t(r)] >> c) & 1u)
+                    where += (where.empty() ? ": " : ", ") + ("row " + std::to_string(r + 1))
+                             + " column " + std::to_string(c + 1);
+            }
+        }
+        return cx.fail(CLI_ILLEGAL, solved.message.toStdString() + where);
+    }
     if (solved.result != TypedSolve::Result::Solved)
-        return cx.fail(solved.result == TypedSolve::Result::Incorrect ? CLI_ILLEGAL : CLI_GUARD,
-                       solved.message.toStdString());
+        return cx.fail(CLI_GUARD, solved.message.toStdString());
     for (int r = 0; r < n; ++r) {
-        const std::string text = unknown_text(s.solver_vector[r]).toStdString();
-        if (cx.json)
-            cx.answer("x" + std::to_string(r), text);
+        const QString text = unknown_text(s.solver_vector[r]);
+        QJsonObject object = answer_object("x" + std::to_string(r), text);
+        set_value(object, s.solver_vector[r], true);
+        if (cx.json())
+            cx.answers.append(object);
         else
-            cx.out += text + "\n";
+            cx.out += text.toStdString() + "\n";
     }
     return CLI_OK;
 }
@@ -335,65 +483,101 @@ int eseries(Context &cx, const std::vector<std::string> &args)
     if (k < 0)
         return cx.fail(CLI_USAGE, "eseries needs E3, E6, E12, E24, E48, E96 or E192 and a value");
     Complex z{};
-    if (parse_value(QString::fromStdString(args[2]), z) != KIND_REAL || !(z.re > 0) || !std::isfinite(z.re))
+    if (parse_value(QString::fromStdString(args[2]), z) != KIND_REAL || !(z.re > 0)
+        || QString::fromStdString(args[2]).trimmed().isEmpty())
         return cx.fail(CLI_ILLEGAL, std::string(ILLEGAL_NUMBERS) + ": " + args[2] + " (a positive value)");
     const StandardValues sv = standard_values(SERIES_SIZES[k], z.re);
+    if (!sv.has_below || !sv.has_above)
+        return cx.fail(CLI_ILLEGAL, args[2] + " is beyond the reach of the " + args[1] + " table");
     char buf[160];
-    auto one = [&](const char *label, bool has, double value, double percent) {
-        if (!has)
-            return;
-        c_snprintf(buf, sizeof buf, "%s (%+.2f %%)", part_text(value).c_str(), percent);
-        cx.answer(label, buf);
+    auto one = [&](const char *label, double value, double percent, const std::string &parts) {
+        c_snprintf(buf, sizeof buf, "%s (%+.2f %%)", parts.c_str(), percent);
+        QJsonObject object = answer_object(label, QString::fromLatin1(buf));
+        object["re"] = number(value);
+        object["percent"] = number(percent);
+        cx.answer(label, buf, object);
     };
-    one("below", sv.has_below, sv.below, sv.below_deviation);
-    one("above", sv.has_above, sv.above, sv.above_deviation);
-    if (sv.has_pair) {
-        // As resistors combine.
-        c_snprintf(buf, sizeof buf, "%s = %s (%+.2f %%)", sv.pair_text(Component::Resistance).c_str(),
-                   part_text(sv.pair).c_str(), sv.pair_deviation);
-        cx.answer("pair", buf);
-    }
+    one("below", sv.below, sv.below_deviation, part_text(sv.below));
+    one("above", sv.above, sv.above_deviation, part_text(sv.above));
+    // As resistors combine.
+    if (sv.has_pair)
+        one("pair", sv.pair, sv.pair_deviation,
+            sv.pair_text(Component::Resistance) + " = " + part_text(sv.pair));
     return CLI_OK;
 }
 
 // A calculation file as the window shows it after loading: a fresh window loads it, and every
-// saved tab prints what it shows; the grid's texts as saved.
+// saved tab prints what it shows; the grid's texts as saved. In JSON one document, a member
+// per tab.
 int recalc(Context &cx, const std::vector<std::string> &args)
 {
     if (args.size() != 2)
         return cx.fail(CLI_USAGE, "recalc needs a calculation file");
+    const QString name = QString::fromStdString(args[1]);
+    if (const QString problem = unreadable_input_text(name); !problem.isEmpty())
+        return cx.fail(CLI_IO, problem.toStdString());
     CalculatorModel model;
     model.digits = cx.digits;
     const LoadReport report = load_calculation(model, args[1].c_str());
     if (report.status != LoadedCalculation::Status::Loaded)
-        return cx.fail(CLI_IO, load_failure_text(report.status, QString::fromStdString(args[1]))
-                                   .toStdString());
+        return cx.fail(CLI_IO, load_failure_text(report.status, name).toStdString());
+    QJsonArray tabs;
     for (int t = 0; t < CALCULATION_TABS; ++t) {
         const TabState &tab = model.tab(t);
-        cx.out += std::string("[") + tab.definition().name + "]\n";
+        QJsonObject tab_json{{"tab", tab.definition().name}};
+        QJsonArray answers;
+        if (!cx.json())
+            cx.out += std::string("[") + tab.definition().name + "]\n";
         const bool answered = report.tabs[t].answer == TabChange::Answer::Value && !tab.inputs_rejected();
         for (int i = 0; i < tab.field_count(); ++i) {
             const QuantityDefinition &q = tab.definition().quantities[i];
-            cx.answer(q.name, tab.field(i).text.toStdString());
-            if (cx.series >= 0 && answered && tab.field(i).look == Look::Result && tab.is_component_answer(i))
-                suggest(cx, q.name, q.component, tab.value(i).re);
+            const QString &text = tab.field(i).text;
+            QJsonObject object = answer_object(q.name, text);
+            set_shown_value(object, text, q.complex);
+            const bool suggested = cx.series >= 0 && answered && tab.field(i).look == Look::Result
+                                   && tab.is_component_answer(i);
+            if (cx.json()) {
+                if (suggested)
+                    suggest(cx, object, q.name, q.component, tab.value(i).re);
+                answers.append(object);
+                continue;
+            }
+            cx.answer(q.name, text.toStdString(), object);
+            if (suggested)
+                suggest(cx, object, q.name, q.component, tab.value(i).re);
         }
-        if (tab.inputs_rejected())
-            cx.answer("error", tab.error().toStdString());
+        tab_json["answers"] = answers;
+        if (tab.inputs_rejected()) {
+            tab_json["error"] = tab.error();
+            if (!cx.json())
+                cx.out += "error = " + tab.error().toStdString() + "\n";
+        }
+        tabs.append(tab_json);
         if (t == TAB_RC_FILTER && report.has_network_size) {
             const NetworkState &grid = model.network;
             const int n = grid.size();
-            cx.out += "[network " + std::to_string(n) + "]\n";
-            auto text = [&grid](CellId id) { return grid.cell(id).text.toStdString(); };
+            if (!cx.json())
+                cx.out += "[network " + std::to_string(n) + "]\n";
+            QJsonArray cells;
+            auto cell = [&](const std::string &cell_name, CellId id) {
+                const QString &text = grid.cell(id).text;
+                QJsonObject object = answer_object(cell_name, text);
+                set_shown_value(object, text, true);
+                if (cx.json())
+                    cells.append(object);
+                else
+                    cx.out += cell_name + " = " + text.toStdString() + "\n";
+            };
             for (int r = 0; r < n; ++r) {
                 for (int c = 0; c < n; ++c)
-                    cx.answer("A" + std::to_string(r) + "," + std::to_string(c),
-                              text({CellId::Column::Matrix, r, c}));
-                cx.answer("b" + std::to_string(r), text({CellId::Column::Vector, r}));
-                cx.answer("x" + std::to_string(r), text({CellId::Column::Result, r}));
+                    cell("A" + std::to_string(r) + "," + std::to_string(c), {CellId::Column::Matrix, r, c});
+                cell("b" + std::to_string(r), {CellId::Column::Vector, r});
+                cell("x" + std::to_string(r), {CellId::Column::Result, r});
             }
+            cx.document["network"] = QJsonObject{{"size", n}, {"cells", cells}};
         }
     }
+    cx.document["tabs"] = tabs;
     return CLI_OK;
 }
 
@@ -416,8 +600,8 @@ int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &
             version = true;
             continue;
         }
-        if (a == "--json") {
-            cx.json = true;
+        if (a == "--json" || a == "--json-lines") {
+            cx.format = a == "--json" ? Format::Json : Format::JsonLines;
             continue;
         }
         if (a.rfind("--", 0) != 0) {
@@ -454,6 +638,7 @@ int command(Context &cx, std::vector<std::string> args)
     bool help = false, version = false;
     if (const int status = take_options(cx, args, help, version))
         return status;
+    cx.plain = version || help;
     if (version) {
         cx.out += "ohmara-cli " OHMARA_VERSION "\n";
         return CLI_OK;
@@ -462,6 +647,7 @@ int command(Context &cx, std::vector<std::string> args)
         (help ? cx.out : cx.err) += usage();
         return help ? CLI_OK : CLI_USAGE;
     }
+    cx.command = args[0];
     if (const int t = tab_index(args[0].c_str()); t >= 0)
         return tab_command(cx, t, args);
     if (args[0] == "solve")
@@ -473,58 +659,139 @@ int command(Context &cx, std::vector<std::string> args)
     return cx.fail(CLI_USAGE, "unknown command: " + args[0] + " (try --help)");
 }
 
-} // namespace
-
-int run_cli(const std::vector<std::string> &args, std::string &out, std::string &err)
+// Hands one command's texts to the output: in JSON its document (with the batch line it came
+// from), and every message prefixed with that line.
+void deliver(Context &cx, int status, long line, CliOutput &output)
 {
-    return run_cli(args, std::cin, out, err);
+    if (cx.json() && !cx.plain) {
+        QJsonObject doc = cx.document;
+        doc["command"] = cx.command.empty() ? QJsonValue(QJsonValue::Null) : QString::fromStdString(cx.command);
+        doc["status"] = status;
+        if (!doc.contains("tabs"))
+            doc["answers"] = cx.answers;
+        doc["messages"] = cx.messages;
+        if (line > 0)
+            doc["line"] = int(line);
+        cx.out += QJsonDocument(doc)
+                      .toJson(cx.format == Format::Json ? QJsonDocument::Indented : QJsonDocument::Compact)
+                      .toStdString();
+        if (cx.format == Format::JsonLines)
+            cx.out += "\n";
+    }
+    output.out(cx.out);
+    if (line <= 0) {
+        output.err(cx.err);
+        return;
+    }
+    const std::string prefix = "line " + std::to_string(line) + ": ";
+    std::string said;
+    for (size_t at = 0; at < cx.err.size();) {
+        const size_t next = cx.err.find('\n', at);
+        const size_t stop = next == std::string::npos ? cx.err.size() : next + 1;
+        said += prefix + cx.err.substr(at, stop - at);
+        at = stop;
+    }
+    output.err(said);
 }
 
-int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,
-            std::string &err)
+bool written(CliOutput &output)
 {
-    Context cx{in, out, err};
-    const auto batch = std::find(args.begin(), args.end(), "--batch");
-    if (batch == args.end())
-        return command(cx, args);
+    std::string failure;
+    if (output.done(failure))
+        return true;
+    output.err("ohmara-cli: could not write the output: " + failure + "\n");
+    return false;
+}
+
+int batch(std::istream &in, const Context &settings, std::istream &lines, CliOutput &output)
+{
+    // Each line answers on its own as soon as it is read, and its messages say which line it
+    // was; the status is the worst of them. Blank lines and lines starting with # are passed
+    // over. One line at a time is held, so an endless batch runs in constant memory.
+    int worst = CLI_OK;
+    std::string line;
+    for (long number = 1;; ++number) {
+        const LineRead read = read_line(lines, line, true);
+        if (read == LineRead::End)
+            break;
+        Context one(in);
+        one.digits = settings.digits;
+        one.format = settings.format;
+        one.series = settings.series;
+        one.in_batch = true;
+        int status = CLI_OK;
+        if (read == LineRead::TooLong) {
+            status = one.fail(CLI_USAGE, "longer than " + std::to_string(LINE_LIMIT) + " characters");
+        } else if (const char *why = not_text(line)) {
+            status = one.fail(CLI_ILLEGAL, std::string("not text: ") + why);
+        } else {
+            const std::vector<std::string> words = words_of(line);
+            if (words.empty() || words[0][0] == '#')
+                continue;
+            status = command(one, words);
+        }
+        worst = std::max(worst, status);
+        deliver(one, status, number, output);
+        if (!written(output))
+            return CLI_IO;
+    }
+    return worst;
+}
+
+// Texts into strings, for tests and benchmarks.
+class StringOutput : public CliOutput
+{
+public:
+    StringOutput(std::string &out, std::string &err) : m_out(out), m_err(err) {}
+    void out(const std::string &text) override { m_out += text; }
+    void err(const std::string &text) override { m_err += text; }
+
+private:
+    std::string &m_out;
+    std::string &m_err;
+};
+
+} // namespace
+
+int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &output)
+{
+    Context cx(in);
+    const auto batch_option = std::find(args.begin(), args.end(), "--batch");
+    if (batch_option == args.end()) {
+        const int status = command(cx, args);
+        deliver(cx, status, 0, output);
+        return written(output) ? status : CLI_IO;
+    }
     // "--batch [FILE|-]": one command a line; the other options hold for every line.
-    std::vector<std::string> options(args.begin(), batch);
-    auto next = batch + 1;
+    std::vector<std::string> options(args.begin(), batch_option);
+    auto next = batch_option + 1;
     std::string name = "-";
     if (next != args.end() && next->rfind("--", 0) != 0)
         name = *next++;
     options.insert(options.end(), next, args.end());
     bool help = false, version = false;
-    if (const int status = take_options(cx, options, help, version))
-        return status;
-    if (!options.empty() || help || version)
-        return cx.fail(CLI_USAGE, "--batch takes a file (or - for standard input) and options");
+    int status = take_options(cx, options, help, version);
+    if (status == CLI_OK && (!options.empty() || help || version))
+        status = cx.fail(CLI_USAGE, "--batch takes a file (or - for standard input) and options");
     std::ifstream file;
-    if (name != "-") {
-        file.open(name);
-        if (!file)
-            return cx.fail(CLI_IO, load_failure_text(LoadedCalculation::Status::CannotOpen,
-                                                     QString::fromStdString(name)).toStdString());
+    if (status == CLI_OK)
+        status = open_input(cx, name, file);
+    if (status != CLI_OK) {
+        output.err(cx.err);
+        return status;
     }
-    std::istream &lines = name == "-" ? in : file;
-    // Each line answers on its own, and its messages say which line it was; the status is the
-    // worst of them. Blank lines and lines starting with # are passed over.
-    int worst = CLI_OK;
-    std::string line;
-    for (long number = 1; std::getline(lines, line); ++number) {
-        std::istringstream words(line);
-        std::vector<std::string> line_args;
-        for (std::string w; words >> w;)
-            line_args.push_back(w);
-        if (line_args.empty() || line_args[0][0] == '#')
-            continue;
-        std::string said;
-        Context one{in, out, said, cx.digits, cx.json, cx.series};
-        const int status = command(one, line_args);
-        worst = status > worst ? status : worst;
-        std::istringstream messages(said);
-        for (std::string message; std::getline(messages, message);)
-            err += "line " + std::to_string(number) + ": " + message + "\n";
-    }
-    return worst;
+    return batch(in, cx, name == "-" ? in : file, output);
+}
+
+int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,
+            std::string &err)
+{
+    StringOutput output(out, err);
+    return run_cli(args, in, output);
+}
+
+int run_cli(const std::vector<std::string> &args, std::string &out, std::string &err)
+{
+    std::istringstream none;
+    return run_cli(args, none, out, err);
 }

@@ -4,17 +4,35 @@
 #include <string>
 #include <vector>
 
-// Exit statuses of ohmara-cli, one per kind of failure.
+// Exit statuses of ohmara-cli, one per kind of failure; a batch ends with the highest of its
+// lines'.
 enum CliStatus : int {
     CLI_OK = 0,
     CLI_GUARD = 1,   // the formula's own check failed; its message is printed
     CLI_USAGE = 2,   // unknown command, tab or quantity; a missing or repeated value
-    CLI_ILLEGAL = 3, // a value that is not a number
-    CLI_IO = 4,      // a file that cannot be read
+    CLI_ILLEGAL = 3, // a value that is not a number, a line that is not text
+    CLI_IO = 4,      // a file that cannot be read, an output that cannot be written
 };
 
-// Runs one command line (without the program name), appending what it prints to out and err.
-int run_cli(const std::vector<std::string> &args, std::string &out, std::string &err);
-// The same with standard input taken from in.
+// Where ohmara-cli's texts go: the process's standard streams, or strings in tests.
+class CliOutput
+{
+public:
+    virtual ~CliOutput() = default;
+    virtual void out(const std::string &text) = 0;
+    virtual void err(const std::string &text) = 0;
+    // One command (or batch line) is done: what it printed should reach the reader now. False
+    // when the output can no longer be written; failure then says why.
+    virtual bool done(std::string &failure)
+    {
+        (void)failure;
+        return true;
+    }
+};
+
+// Runs one command line (without the program name) with standard input taken from in.
+int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &output);
+// The same, appending what it prints to out and err.
 int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,
             std::string &err);
+int run_cli(const std::vector<std::string> &args, std::string &out, std::string &err);

@@ -1,13 +1,75 @@
 #include "cli/cli.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Standard output, buffered; flushed after every batch line when someone reads as it comes
+// (a terminal, a pipe, a socket), so an endless batch answers as it goes. A write that fails
+// is remembered with the system's reason.
+class StandardOutput : public CliOutput
+{
+public:
+    StandardOutput()
+    {
+        struct stat st {};
+        m_each_line = isatty(STDOUT_FILENO)
+                      || (fstat(STDOUT_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)));
+    }
+    void out(const std::string &text) override
+    {
+        if (m_error == 0 && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+            m_error = errno ? errno : EIO;
+    }
+    void err(const std::string &text) override
+    {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+    }
+    bool done(std::string &failure) override
+    {
+        m_reported = !check(m_each_line, failure);
+        return !m_reported;
+    }
+    // Whether run_cli has been told of a failure already (and said so).
+    bool reported() const { return m_reported; }
+    bool check(bool flush, std::string &failure)
+    {
+        errno = 0;
+        if (m_error == 0 && flush && std::fflush(stdout) != 0)
+            m_error = errno ? errno : EIO;
+        if (m_error == 0)
+            return true;
+        failure = std::strerror(m_error);
+        return false;
+    }
+
+private:
+    bool m_each_line = false;
+    bool m_reported = false;
+    int m_error = 0;
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // A reader that closed the pipe is a failed write, reported like any other.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    std::string out, err;
-    const int status = run_cli(args, out, err);
-    std::fputs(out.c_str(), stdout);
-    std::fputs(err.c_str(), stderr);
+    StandardOutput output;
+    const int status = run_cli(args, std::cin, output);
+    std::string failure;
+    if (!output.reported() && !output.check(true, failure)) {
+        std::fprintf(stderr, "ohmara-cli: could not write the output: %s\n", failure.c_str());
+        return CLI_IO;
+    }
     return status;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <cstring>
 #include <vector>
 
@@ -124,7 +125,8 @@ StandardValues standard_values(int size, double x)
     StandardValues out;
     int count = 0;
     const double *v = eseries_values(size, count);
-    if (!v || !(x > 0) || !std::isfinite(x))
+    // Below the smallest normal double the decades lose digits, and no neighbour is right.
+    if (!v || !(x >= std::numeric_limits<double>::min()) || !std::isfinite(x))
         return out;
     out.valid = true;
     const std::vector<double> near = members_around(v, count, x, 1);

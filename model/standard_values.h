@@ -25,7 +25,7 @@ std::string part_text(double x);
 
 // For an answer x: the nearest members below and above, and the best pair of members in
 // series or in parallel when it comes closer than either. Nothing for an answer that is not
-// positive and finite.
+// positive, normal and finite; no member above the largest doubles.
 struct StandardValues
 {
     bool valid = false;

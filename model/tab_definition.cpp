@@ -39,12 +39,12 @@ const TabDefinition TAB_DEFINITIONS[TAB_COUNT] = {
      2, 3, {}, rc_filter},
     // Direction 0 computes the delta (first three fields) from the star, 1 the star.
     {"deltay", TabKind::DeltaStar, 6,
-     {{"Rab", "3", RES}, {"Rbc", "3", RES}, {"Rac", "3", RES}, {"Ra", "1", RES},
-      {"Rb", "1", RES}, {"Rc", "1", RES}},
+     {{"Rab", "3", RES, true}, {"Rbc", "3", RES, true}, {"Rac", "3", RES, true},
+      {"Ra", "1", RES, true}, {"Rb", "1", RES, true}, {"Rc", "1", RES, true}},
      0, 2, {"to-delta", "to-star"}, nullptr},
     {"rlc", TabKind::Rlc, 5,
      {{"R", "1", RES}, {"L", "1", IND}, {"C", "1", CAP}, {"F", "1", NONE},
-      {"Z", "1+i6.12403", NONE}},
+      {"Z", "1+i6.12403", NONE, true}},
      4, 5, {}, nullptr},
 };
 

@@ -21,6 +21,8 @@ struct QuantityDefinition
     const char *name;       // as the command line and scripts spell it
     const char *start_text; // the field's text when the program starts
     Component component;
+    // Whether its value can be complex: scripts then get an imaginary part with every answer.
+    bool complex = false;
 };
 
 // One circuit of the RLC tab: per unknown, bit i set means field i takes part, bit 8 + i that

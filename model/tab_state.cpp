@@ -305,5 +305,6 @@ void TabState::calculate_rlc(TabChange &change, int digits)
     m_panel.clear();
     for (const char *line : out.lines)
         m_panel << QString::fromLatin1(line);
+    m_panel_values = out.values;
     change.panel = true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calculators/rlc.h"
 #include "model/tab_definition.h"
 #include "numbers/complex.h"
 
@@ -58,6 +59,8 @@ public:
     const QString &error() const { return m_error; }
     bool inputs_rejected() const;
     const QStringList &panel() const { return m_panel; }
+    // The numbers the panel's lines show (the RLC tab).
+    const RlcPanelValues &panel_values() const { return m_panel_values; }
     const Complex &value(int i) const { return m_values[i]; }
 
     // What the user typed: no change to report, the view shows it already.
@@ -106,4 +109,5 @@ private:
     int m_circuit = 0;
     Complex m_values[MAX_FIELDS] = {};
     QStringList m_panel;
+    RlcPanelValues m_panel_values;
 };

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 
 // A system of equations as a user types it, one text an entry: what the grid and the command
@@ -15,6 +17,9 @@ struct TypedSolve {
     // What the user reads when there is no solution: "1 incorrect value found",
     // "N incorrect values found" or "Singular! (k)". Empty when solved.
     QString message;
+    // Bit c of entry r is set when the text of coefficient (r, c), or of the right-hand side
+    // for c == n, is no number: so a caller can say which ones.
+    std::array<std::uint32_t, SOLVER_MAX_N> incorrect_columns{};
 };
 
 // text(r, c) is the text of coefficient (r, c) for c < n and of equation r's right-hand side

@@ -1,5 +1,7 @@
 #include "storage/calculation_file.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -276,4 +278,21 @@ QString load_failure_text(LoadedCalculation::Status status, const QString &name)
     if (status == LoadedCalculation::Status::WrongVersion)
         return QStringLiteral("'%1' has wrong version number").arg(name);
     return QStringLiteral("Could not open '%1' for reading").arg(name);
+}
+
+QString unreadable_input_text(const QString &name)
+{
+    const QByteArray path = QFile::encodeName(name);
+    struct stat st {};
+    int error = 0;
+    if (::stat(path.constData(), &st) != 0)
+        error = errno;
+    else if (S_ISDIR(st.st_mode))
+        return QStringLiteral("'%1' is a folder, not a file").arg(name);
+    else if (::access(path.constData(), R_OK) != 0)
+        error = errno;
+    if (error == 0)
+        return {};
+    return QStringLiteral("Could not open '%1' for reading: %2")
+        .arg(name, QString::fromLocal8Bit(std::strerror(error)));
 }

@@ -81,3 +81,7 @@ LoadReport load_calculation(CalculatorModel &model, const char *path);
 // What the user reads when a file could not be saved, or not be loaded.
 QString save_failure_text(const QString &name);
 QString load_failure_text(LoadedCalculation::Status status, const QString &name);
+// Why a file named on a command line cannot be read, with the system's reason: a folder, a
+// missing file and one without read permission each say so. Empty when it can be read. Opens
+// nothing that could block, so pipes and devices pass.
+QString unreadable_input_text(const QString &name);

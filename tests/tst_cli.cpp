@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,8 +18,13 @@ private slots:
     void initTestCase();
     void commands_data();
     void commands();
+    void json_documents_data();
+    void json_documents();
 
 private:
+    // The command line split at blanks, %DIR% replaced; returns the exit status.
+    int run(const QString &args, const QByteArray &input, std::string &printed, std::string &said);
+
     QTemporaryDir m_dir;
 };
 
@@ -41,6 +47,15 @@ void tst_cli::initTestCase()
     b.write("ohm V I=2 R=3.3\n");
 }
 
+int tst_cli::run(const QString &args, const QByteArray &input, std::string &printed, std::string &said)
+{
+    std::vector<std::string> argv;
+    for (const QString &a : args.split(' ', Qt::SkipEmptyParts))
+        argv.push_back(QString(a).replace("%DIR%", m_dir.path()).toStdString());
+    std::istringstream in(input.toStdString());
+    return run_cli(argv, in, printed, said);
+}
+
 void tst_cli::commands_data()
 {
     QTest::addColumn<QString>("args");
@@ -61,25 +76,46 @@ void tst_cli::commands_data()
     QTest::newRow("unknown option") << "ohm V --bogus I=1 R=1" << none << 2 << none << QByteArray("unknown option: --bogus (try --help)\n");
     QTest::newRow("version") << "-V" << none << 0 << QByteArray("ohmara-cli 1.0\n") << none;
     QTest::newRow("batch from a file, options for every line") << "--batch %DIR%/b.txt --digits 12" << none << 0 << QByteArray("V = 6.6000000000\n") << none;
-    QTest::newRow("batch from standard input") << "--json --batch -" << QByteArray("ohm V I=2 R=3\n") << 0 << QByteArray("{\"name\": \"V\", \"text\": \"6\"}\n") << none;
-    QTest::newRow("batch file missing") << "--batch %DIR%/none.txt" << none << 4 << none << QByteArray("Could not open '%DIR%/none.txt' for reading\n");
+    QTest::newRow("batch from standard input") << "--batch - --digits 12" << QByteArray("ohm V I=2 R=3\n") << 0 << QByteArray("V = 6\n") << none;
+    QTest::newRow("batch file missing") << "--batch %DIR%/none.txt" << none << 4 << none << QByteArray("Could not open '%DIR%/none.txt' for reading: No such file or directory\n");
+    QTest::newRow("batch from a folder") << "--batch %DIR%" << none << 4 << none << QByteArray("'%DIR%' is a folder, not a file\n");
     QTest::newRow("to star, complex") << "deltay to-star Rab=2+i4 Rbc=3 Rac=1" << none << 0 << QByteArray("Ra = 0.5384615+i0.3076923\nRb = 1.6153846+i0.9230769\nRc = 0.3461538+i-0.230769\n") << none;
     QTest::newRow("rlc series Z") << "rlc series Z R=1 L=1 C=1 F=1" << none << 0 << QByteArray("Z = 1+i6.1240304\n|Z| = 6.2051388\nCurrent lagging by:\n    1.41 Rad.\n    80.73 Deg.\nRes. freq: 0.1591549 Hz\nZind = 6.2831853\nZcap= -0.159155\n") << none;
-    QTest::newRow("rlc: an excluded quantity is not judged") << "rlc series R L=x Z=5" << none << 0 << QByteArray("R = 5\n|Z| = 5\nCurrent leading by:\n    -0.00 Rad.\n    -0.00 Deg.\nNo resonance\nZind = 0        \nZcap= -0.159155\n") << none;
+    QTest::newRow("rlc: a quantity the circuit does not use") << "rlc series F R=1000 L=1m C=1u Z=5" << none << 2 << none << QByteArray("R is not used when F is solved in a series circuit\n");
+    QTest::newRow("rlc: not used, also when no number") << "rlc series R L=x Z=5" << none << 2 << none << QByteArray("L is not used when R is solved in a series circuit\n");
+    QTest::newRow("rlc: the inputs it uses") << "rlc series R Z=5" << none << 0 << QByteArray("R = 5\n|Z| = 5\nCurrent leading by:\n    -0.00 Rad.\n    -0.00 Deg.\nRes. freq: 0.1591549 Hz\nZind = 6.2831853\nZcap= -0.159155\n") << none;
     QTest::newRow("eseries E24") << "eseries E24 7056.83" << none << 0 << QByteArray("below = 6.8k (-3.64 %)\nabove = 7.5k (+6.28 %)\npair = 7.5k parallel 120k = 7.06k (+0.03 %)\n") << none;
     QTest::newRow("eseries E192 9.20") << "eseries E192 9.195" << none << 0 << QByteArray("below = 9.09 (-1.14 %)\nabove = 9.2 (+0.05 %)\npair = 105m series 9.09 = 9.2 (+0.00 %)\n") << none;
     QTest::newRow("series: a resistance") << "--series E24 charge R Vt=2.5 Vo=3.3 t=1m C=100n" << none << 0 << QByteArray("R = 7.05683e3\nR: below 6.8k (-3.64 %), above 7.5k (+6.28 %), pair 7.5k parallel 120k (+0.03 %)\n") << none;
     QTest::newRow("series: capacitors in series") << "--series E6 rcfilter C R=1k Fc=1k" << none << 0 << QByteArray("C = 159.15e-9\nC: below 150n (-5.75 %), above 220n (+38.23 %), pair 10n parallel 150n (+0.53 %)\n") << none;
     QTest::newRow("series: no voltage, no impedance") << "--series E6 deltay to-star Rab=1+i Rbc=1 Rac=1" << none << 0 << QByteArray("Ra = 0.4000000+i0.2000000\nRb = 0.4000000+i0.2000000\nRc = 0.3000000+i-0.100000\n") << none;
-    QTest::newRow("series: json") << "--json --series E3 ohm R V=1 I=1" << none << 0 << QByteArray("{\"name\": \"R\", \"text\": \"1\"}\n{\"name\": \"R\", \"series\": \"E3\", \"below\": \"1\", \"below_percent\": 0.00, \"above\": \"1\", \"above_percent\": 0.00}\n") << none;
+    QTest::newRow("eseries: zero") << "eseries E24 0" << none << 3 << none << QByteArray("Illegal number(s): 0 (a positive value)\n");
+    QTest::newRow("eseries: negative") << "eseries E24 -4.7k" << none << 3 << none << QByteArray("Illegal number(s): -4.7k (a positive value)\n");
+    QTest::newRow("eseries: beyond a double") << "eseries E24 1e999" << none << 3 << none << QByteArray("Illegal number(s): 1e999 (a positive value)\n");
+    QTest::newRow("eseries: a sign only") << "eseries E24 -" << none << 3 << none << QByteArray("Illegal number(s): - (a positive value)\n");
+    QTest::newRow("eseries: subnormal") << "eseries E24 5e-324" << none << 3 << none << QByteArray("5e-324 is beyond the reach of the E24 table\n");
+    QTest::newRow("eseries: no member above") << "eseries E3 1.7e308" << none << 3 << none << QByteArray("1.7e308 is beyond the reach of the E3 table\n");
     QTest::newRow("series: recalc") << "--series E12 recalc %DIR%/r.oma" << none << 0 << QByteArray("[ohm]\nV = 6\nI = 2\nR = 3\nR: below 2.7 (-10.00 %), above 3.3 (+10.00 %), pair 1.2 series 1.8 (+0.00 %)\n[charge]\nVt = 0.6321206\n...") << none;
     QTest::newRow("series unknown") << "--series E5 ohm R V=1 I=1" << none << 2 << none << QByteArray("--series takes E3, E6, E12, E24, E48, E96 or E192\n");
     QTest::newRow("solve") << "solve -" << QByteArray("2 -1 0 1\n-1 3 -1 0\n0 -1 2 0\n") << 0 << QByteArray(" 0.625000+i 0.000000\n 0.250000+i 0.000000\n 0.125000+i 0.000000\n") << none;
     QTest::newRow("solve singular") << "solve -" << QByteArray("1 2 1\n2 4 1\n") << 1 << none << QByteArray("Singular! (1)\n");
-    QTest::newRow("solve incorrect") << "solve -" << QByteArray("1 x 1\n2 4 y\n") << 3 << none << QByteArray("2 incorrect values found\n");
+    QTest::newRow("solve incorrect") << "solve -" << QByteArray("1 x 1\n2 4 y\n") << 3 << none << QByteArray("2 incorrect values found: row 1 column 2, row 2 column 3\n");
+    QTest::newRow("solve: a right-hand side incorrect") << "solve -" << QByteArray("1 2 1\n2 4 y\n") << 3 << none << QByteArray("1 incorrect value found: row 2 column 3\n");
+    QTest::newRow("solve: 21 equations") << "solve -" << QByteArray("1 1\n").repeated(21) << 2 << none << QByteArray("solve takes 1 to 20 equations\n");
+    QTest::newRow("solve: no equations") << "solve -" << QByteArray("\n \n") << 2 << none << QByteArray("solve takes 1 to 20 equations\n");
+    QTest::newRow("solve: an endless line") << "solve -" << QByteArray(70000, '1') << 2 << none << QByteArray("line 1 of the equations is longer than 65536 characters\n");
+    QTest::newRow("solve: a folder") << "solve %DIR%" << none << 4 << none << QByteArray("'%DIR%' is a folder, not a file\n");
+    QTest::newRow("solve: a missing file") << "solve %DIR%/none" << none << 4 << none << QByteArray("Could not open '%DIR%/none' for reading: No such file or directory\n");
     QTest::newRow("solve, short row") << "solve -" << QByteArray("1 2 3\n4\n") << 2 << none << QByteArray("equation 2 needs 3 numbers\n");
     QTest::newRow("batch") << "--batch" << QByteArray("ohm V I=2 R=3\n\nrcfilter R C=100n Fc=1k\n") << 0 << QByteArray("V = 6\nR = 1.59155e3\n") << none;
     QTest::newRow("batch keeps the worst status, names lines") << "--batch" << QByteArray("ohm V I=x R=1\n# a comment\n\nohm I V=1 R=0\nohm V I=2 R=3\n") << 3 << QByteArray("V = 6\n") << QByteArray("line 1: Illegal number(s): I\nline 4: I = divide by zero\n");
+    QTest::newRow("batch: solve - refused") << "--batch" << QByteArray("solve -\nohm V I=1 R=1\n") << 2 << QByteArray("V = 1\n") << QByteArray("line 1: solve - inside a batch would read the batch itself; give a file\n");
+    QTest::newRow("batch: a NUL byte") << "--batch" << QByteArray("ohm V I=1\0 R=1\nohm V I=x R=1\nohm V I=2 R=1\n", 43) << 3 << QByteArray("V = 2\n") << QByteArray("line 1: not text: a NUL byte\nline 2: Illegal number(s): I\n");
+    QTest::newRow("batch: not UTF-8") << "--batch" << QByteArray("ohm V I=\xff R=1\nohm V I=\xc3\xa9 R=1\n") << 3 << none << QByteArray("line 1: not text: bytes that are not UTF-8\nline 2: Illegal number(s): I\n");
+    QTest::newRow("batch: an overlong encoding") << "--batch" << QByteArray("ohm V I=\xc0\xb1 R=1\n") << 3 << none << QByteArray("line 1: not text: bytes that are not UTF-8\n");
+    QTest::newRow("batch: a line too long") << "--batch" << QByteArray(70000, 'x') + "\nohm V I=1 R=1\n" << 2 << QByteArray("V = 1\n") << QByteArray("line 1: longer than 65536 characters\n");
+    QTest::newRow("batch: the last line without a break") << "--batch" << QByteArray("ohm V I=1 R=1\nohm V I=3 R=1") << 0 << QByteArray("V = 1\nV = 3\n") << none;
+    QTest::newRow("batch: options after --batch") << "--batch - --bogus" << none << 2 << none << QByteArray("unknown option: --bogus (try --help)\n");
     QTest::newRow("guard") << "ohm I V=10 R=0" << none << 1 << none << QByteArray("I = divide by zero\n");
     QTest::newRow("delta-star guard speaks in Rab") << "deltay to-delta Ra=0 Rb=1 Rc=1" << none << 1 << none << QByteArray("Rab = Ra is zero\n");
     QTest::newRow("illegal numbers named") << "charge Vt Vo=4k7 t=1 R=1+i C=1" << none << 3 << none << QByteArray("Illegal number(s): Vo, R\n");
@@ -93,11 +129,12 @@ void tst_cli::commands_data()
     QTest::newRow("unknown quantity") << "ohm X" << none << 2 << none << QByteArray("not a quantity of ohm: X\n");
     QTest::newRow("unknown circuit") << "rlc loop Z" << none << 2 << none << QByteArray("rlc needs series, parallel or lrc\n");
     QTest::newRow("unknown tab") << "ohms" << none << 2 << none << QByteArray("unknown command: ohms (try --help)\n");
-    QTest::newRow("json") << "--json ohm V I=2 R=3" << none << 0 << QByteArray("{\"name\": \"V\", \"text\": \"6\"}\n") << none;
-    QTest::newRow("json escapes") << "--json recalc %DIR%/q.oma" << none << 0 << QByteArray("[ohm]\n{\"name\": \"V\", \"text\": \"1\"}\n{\"name\": \"I\", \"text\": \"a\\\"b\\\\\\u0009\"}\n{\"name\": \"R\", \"text\": \"1\"}\n{\"name\": \"error\", \"text\": \"Illegal number(s)\"}\n[charge]\n...") << none;
-    QTest::newRow("json batch") << "--json --batch" << QByteArray("eseries E3 2\n") << 0 << QByteArray("{\"name\": \"below\", \"text\": \"1 (-50.00 %)\"}\n{\"name\": \"above\", \"text\": \"2.2 (+10.00 %)\"}\n{\"name\": \"pair\", \"text\": \"1 series 1 = 2 (+0.00 %)\"}\n") << none;
     QTest::newRow("recalc") << "recalc %DIR%/t.oma" << none << 0 << QByteArray("[ohm]\nV = 6\nI = 2\nR = 3\n[charge]\nVt = 0.6321206\nVo = 1\nt = 1\nR = 1\nC = 1\n[discharge]\nVt = 0.3678794\nVo = 1\nt = 1\nR = 1\nC = 1\n[cccap]\nt = 1\nC = 1\nV = 1\nI = 1\n[rcfilter]\nR = 1\nC = 1\nFc = 0.1591549\n[network 1]\nA0,0 = 7\nb0 = 8\nx0 = 9\n[deltay]\nRab = x\nRbc = 1\nRac = 1\nRa = 1\nRb = 1\nRc = 1\nerror = Illegal number(s)\n") << none;
-    QTest::newRow("recalc a missing file") << "recalc %DIR%/none.oma" << none << 4 << none << QByteArray("Could not open '%DIR%/none.oma' for reading\n");
+    QTest::newRow("recalc a missing file") << "recalc %DIR%/none.oma" << none << 4 << none << QByteArray("Could not open '%DIR%/none.oma' for reading: No such file or directory\n");
+    QTest::newRow("recalc a folder") << "recalc %DIR%" << none << 4 << none << QByteArray("'%DIR%' is a folder, not a file\n");
+    QTest::newRow("an empty value") << "ohm V I= R=1" << none << 3 << none << QByteArray("Illegal number(s): I\n");
+    QTest::newRow("a sign only") << "ohm V I=- R=+" << none << 3 << none << QByteArray("Illegal number(s): I, R\n");
+    QTest::newRow("help names every exit status") << "--help" << none << 0 << QByteArray("usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n...") << none;
     QTest::newRow("no command") << "" << none << 2 << none << QByteArray("usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n...");
 }
 
@@ -108,12 +145,8 @@ void tst_cli::commands()
     QFETCH(int, status);
     QFETCH(QByteArray, out);
     QFETCH(QByteArray, err);
-    std::vector<std::string> argv;
-    for (const QString &a : args.split(' ', Qt::SkipEmptyParts))
-        argv.push_back(QString(a).replace("%DIR%", m_dir.path()).toStdString());
-    std::istringstream in(input.toStdString());
     std::string printed, said;
-    QCOMPARE(run_cli(argv, in, printed, said), status);
+    QCOMPARE(run(args, input, printed, said), status);
     err.replace("%DIR%", m_dir.path().toUtf8());
     for (auto [shown, expected] : {std::pair{QByteArray::fromStdString(printed), out},
                                    std::pair{QByteArray::fromStdString(said), err}}) {
@@ -121,6 +154,50 @@ void tst_cli::commands()
             shown.truncate(expected.size() - 3), expected.chop(3);
         QCOMPARE(shown, expected);
     }
+}
+
+// Every document scripts get parses back: --json prints one indented document per command,
+// --json-lines one compact document a line. Each row gives the documents as compact JSON, a
+// line each; QJsonObject orders the members by name.
+void tst_cli::json_documents_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("documents");
+    const QByteArray none;
+    QTest::newRow("an answer") << "--json ohm V I=2 R=3" << none << 0 << QByteArray(R"j({"answers":[{"name":"V","re":6,"text":"6"}],"command":"ohm","messages":[],"status":0})j");
+    QTest::newRow("zero trimmed") << "--json ohm V I=0 R=1" << none << 0 << QByteArray(R"j({"answers":[{"name":"V","re":0,"text":"0"}],"command":"ohm","messages":[],"status":0})j");
+    QTest::newRow("a check: null and its message") << "--json ohm I V=10 R=0" << none << 1 << QByteArray(R"j({"answers":[{"message":"divide by zero","name":"I","re":null,"text":"divide by zero"}],"command":"ohm","messages":["I = divide by zero"],"status":1})j");
+    QTest::newRow("usage error") << "--json ohm X" << none << 2 << QByteArray(R"j({"answers":[],"command":"ohm","messages":["not a quantity of ohm: X"],"status":2})j");
+    QTest::newRow("complex answers") << "--json deltay to-star Rab=2+i4 Rbc=3 Rac=1" << none << 0 << QByteArray(R"j({"answers":[{"im":0.3076923076923077,"name":"Ra","re":0.5384615384615384,"text":"0.5384615+i0.3076923"},{"im":0.9230769230769231,"name":"Rb","re":1.6153846153846154,"text":"1.6153846+i0.9230769"},{"im":-0.23076923076923078,"name":"Rc","re":0.34615384615384615,"text":"0.3461538+i-0.230769"}],"command":"deltay","messages":[],"status":0})j");
+    QTest::newRow("rlc panel by name") << "--json rlc series Z R=1 L=1 C=1 F=1" << none << 0 << QByteArray(R"j({"answers":[{"im":6.124030364087691,"name":"Z","re":1,"text":"1+i6.1240304"}],"command":"rlc","messages":[],"panel":{"leading":false,"magnitude":6.205138830055941,"phase_deg":80.72595557158056,"phase_rad":1.4089337165427418,"resonance_hz":0.15915494309189535,"z_cap":-0.15915494309189535,"z_ind":6.283185307179586},"status":0})j");
+    QTest::newRow("rlc: no resonance, no Zcap") << "--json rlc parallel R L=1 C=0 F=1 Z=1" << none << 0 << QByteArray(R"j({"answers":[{"name":"R","re":1,"text":"1"}],"command":"rlc","messages":[],"panel":{"leading":true,"magnitude":1,"phase_deg":0,"phase_rad":0,"resonance_hz":null,"z_cap":null,"z_ind":6.283185307179586},"status":0})j");
+    QTest::newRow("standard values") << "--json --series E3 ohm R V=1 I=1" << none << 0 << QByteArray(R"j({"answers":[{"name":"R","re":1,"standard_values":{"above":{"percent":0,"text":"1","value":1},"below":{"percent":0,"text":"1","value":1},"series":"E3"},"text":"1"}],"command":"ohm","messages":[],"status":0})j");
+    QTest::newRow("solve") << "--json solve -" << QByteArray("2 -1 0 1\n-1 3 -1 0\n0 -1 2 0\n") << 0 << QByteArray(R"j({"answers":[{"im":0,"name":"x0","re":0.625,"text":"0.625000+i 0.000000"},{"im":0,"name":"x1","re":0.25,"text":"0.250000+i 0.000000"},{"im":0,"name":"x2","re":0.125,"text":"0.125000+i 0.000000"}],"command":"solve","messages":[],"status":0})j");
+    QTest::newRow("eseries") << "--json eseries E3 2" << none << 0 << QByteArray(R"j({"answers":[{"name":"below","percent":-50,"re":1,"text":"1 (-50.00 %)"},{"name":"above","percent":10.000000000000009,"re":2.2,"text":"2.2 (+10.00 %)"},{"name":"pair","percent":0,"re":2,"text":"1 series 1 = 2 (+0.00 %)"}],"command":"eseries","messages":[],"status":0})j");
+    QTest::newRow("recalc: one document, escapes") << "--json recalc %DIR%/q.oma" << none << 0 << QByteArray(R"j({"command":"recalc","messages":[],"status":0,"tabs":[{"answers":[{"name":"V","re":1,"text":"1"},{"name":"I","re":null,"text":"a\"b\\"},{"name":"R","re":1,"text":"1"}],"error":"Illegal number(s)","tab":"ohm"},{"answers":[{"name":"Vt","re":0.6321206,"text":"0.6321206"},{"name":"Vo","re":1,"text":"1"},{"name":"t","re":1,"text":"1"},{"name":"R","re":1,"text":"1"},{"name":"C","re":1,"text":"1"}],"tab":"charge"},{"answers":[{"name":"Vt","re":0.3678794,"text":"0.3678794"},{"name":"Vo","re":1,"text":"1"},{"name":"t","re":1,"text":"1"},{"name":"R","re":1,"text":"1"},{"name":"C","re":1,"text":"1"}],"tab":"discharge"},{"answers":[{"name":"t","re":1,"text":"1"},{"name":"C","re":1,"text":"1"},{"name":"V","re":1,"text":"1"},{"name":"I","re":1,"text":"1"}],"tab":"cccap"},{"answers":[{"name":"R","re":1,"text":"1"},{"name":"C","re":1,"text":"1"},{"name":"Fc","re":0.1591549,"text":"0.1591549"}],"tab":"rcfilter"},{"answers":[{"im":0,"name":"Rab","re":3,"text":"3"},{"im":0,"name":"Rbc","re":3,"text":"3"},{"im":0,"name":"Rac","re":3,"text":"3"},{"im":0,"name":"Ra","re":1,"text":"1"},{"im":0,"name":"Rb","re":1,"text":"1"},{"im":0,"name":"Rc","re":1,"text":"1"}],"tab":"deltay"}]})j");
+    QTest::newRow("batch: an object for every line") << "--json-lines --batch" << QByteArray("ohm V I=x R=1\n# a comment\n\nohm V I=2 R=3\nohm V I=\xff R=1\n") << 3 << QByteArray(R"j({"answers":[],"command":"ohm","line":1,"messages":["Illegal number(s): I"],"status":3})j" "\n" R"j({"answers":[{"name":"V","re":6,"text":"6"}],"command":"ohm","line":4,"messages":[],"status":0})j" "\n" R"j({"answers":[],"command":null,"line":5,"messages":["not text: bytes that are not UTF-8"],"status":3})j");
+}
+
+void tst_cli::json_documents()
+{
+    QFETCH(QString, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QByteArray, documents);
+    std::string printed, said;
+    QCOMPARE(run(args, input, printed, said), status);
+    const QByteArray shown = QByteArray::fromStdString(printed);
+    const QList<QByteArray> parts = args.contains("--json-lines") ? shown.trimmed().split('\n') : QList{shown};
+    QByteArrayList compact;
+    for (const QByteArray &part : parts) {
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(part, &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + ": " + part));
+        compact << doc.toJson(QJsonDocument::Compact);
+    }
+    QCOMPARE(compact.join('\n'), documents);
 }
 
 QTEST_APPLESS_MAIN(tst_cli)

@@ -64,6 +64,8 @@ void tst_standard_values::nearest_data()
     QTest::newRow("decade edge") << 24 << 9.9e3 << "9.1k (-8.08 %) \xc2\xb7 10k (+1.01 %); 2.4k series 7.5k = 9.9k (+0.00 %)";
     QTest::newRow("small") << 6 << 3e-13 << "0.22p (-26.67 %) \xc2\xb7 0.33p (+10.00 %); 0.15p series 0.15p = 0.3p (+0.00 %)";
     QTest::newRow("largest double has no member above") << 3 << DBL_MAX << "1e+299G (-44.37 %); 4.7e+298G series 1e+299G = 1.47e+299G (-18.23 %)";
+    QTest::newRow("smallest normal double") << 24 << DBL_MIN << "2.2e-296p (-1.13 %) \xc2\xb7 2.4e-296p (+7.86 %)";
+    QTest::newRow("subnormal") << 24 << 1e-309 << "";
     QTest::newRow("zero") << 24 << 0.0 << "";
     QTest::newRow("negative") << 24 << -47.0 << "";
     QTest::newRow("infinite") << 24 << inf << "";

@@ -1,0 +1,141 @@
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+// The real ohmara-cli program where only a process shows it: answers that stream while the
+// input goes on, memory that stays bounded, and outputs that cannot be written.
+class tst_cli_process : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void endless_batch_streams_in_bounded_memory();
+    void unwritable_output_data();
+    void unwritable_output();
+    void completion_data();
+    void completion();
+};
+
+namespace {
+
+// The process's peak resident memory in kB, from the kernel.
+long peak_kb(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// What a bash command prints on both streams, with $CLI the program and $VALUE a value.
+QString bash(const QString &command, const QString &value)
+{
+    QProcess shell;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CLI"), QStringLiteral(OHMARA_CLI));
+    env.insert(QStringLiteral("VALUE"), value);
+    shell.setProcessEnvironment(env);
+    shell.setProcessChannelMode(QProcess::MergedChannels);
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), command});
+    if (!shell.waitForFinished(30000))
+        return QStringLiteral("(bash did not end)");
+    return QString::fromUtf8(shell.readAll());
+}
+
+} // namespace
+
+// A generator feeds a batch for three seconds. Answers arrive while it still writes, and the
+// peak memory after the first second does not grow with the input.
+void tst_cli_process::endless_batch_streams_in_bounded_memory()
+{
+    QProcess cli;
+    cli.start(QStringLiteral(OHMARA_CLI), {QStringLiteral("--batch")});
+    QVERIFY(cli.waitForStarted());
+    const QByteArray chunk = QByteArray("ohm V I=2 R=3\nrlc series Z R=1 L=1 C=1 F=1\n# a comment\n").repeated(2000);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lines_out = 0, chunks = 0;
+    long settled = -1;
+    // The next chunk goes in only when every answer of the last one has come out: the program
+    // answers as it reads, not when its input ends. Each chunk answers 2000 "V = 6" lines and
+    // 2000 times eight lines of the RLC tab.
+    while (clock.elapsed() < 3000) {
+        cli.write(chunk);
+        ++chunks;
+        while (lines_out < chunks * 2000 * 9) {
+            QVERIFY2(cli.waitForReadyRead(10000), "the answers stopped while the input went on");
+            lines_out += cli.readAllStandardOutput().count('\n');
+        }
+        if (settled < 0 && clock.elapsed() > 1000)
+            settled = peak_kb(cli.processId());
+    }
+    const long peak = peak_kb(cli.processId());
+    cli.closeWriteChannel();
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 0);
+    lines_out += cli.readAllStandardOutput().count('\n');
+    QCOMPARE(lines_out, chunks * 2000 * 9);
+    QVERIFY(settled > 0 && peak > 0);
+#ifndef OHMARA_SANITIZED
+    // The sanitizers keep freed memory in quarantine, so only a plain build is judged.
+    QVERIFY2(peak - settled < 4096, qPrintable(QStringLiteral("peak %1 kB after %2 kB at one second, %3 chunks")
+                                                  .arg(peak).arg(settled).arg(chunks)));
+#endif
+}
+
+void tst_cli_process::unwritable_output_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("full device") << "\"$CLI\" ohm V I=2 R=3 >/dev/full; echo \"exit $?\"" << "ohmara-cli: could not write the output: No space left on device\nexit 4\n";
+    QTest::newRow("full device, batch") << "printf 'ohm V I=2 R=3\\n%.0s' $(seq 3000) | \"$CLI\" --batch >/dev/full; echo \"exit $?\"" << "ohmara-cli: could not write the output: No space left on device\nexit 4\n";
+    QTest::newRow("reader gone") << "yes 'ohm V I=1 R=1' | \"$CLI\" --batch | head -c 1 >/dev/null; echo \"exit ${PIPESTATUS[1]}\"" << "ohmara-cli: could not write the output: Broken pipe\nexit 4\n";
+}
+
+void tst_cli_process::unwritable_output()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, said);
+    QCOMPARE(bash(command, {}), said);
+}
+
+void tst_cli_process::completion_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("commands") << "" << "ohm charge discharge cccap rcfilter deltay rlc solve eseries recalc";
+    QTest::newRow("a command begun") << "r" << "rcfilter rlc recalc";
+    QTest::newRow("unknowns") << "charge " << "Vt Vo t R C";
+    QTest::newRow("inputs") << "ohm V " << "I= R=";
+    QTest::newRow("inputs not given yet") << "ohm V I=1 " << "R=";
+    QTest::newRow("after options") << "--digits 12 --json cccap I " << "t= C= V=";
+    QTest::newRow("directions") << "deltay " << "to-delta to-star";
+    QTest::newRow("inputs of a direction") << "deltay to-delta R" << "Ra= Rb= Rc=";
+    QTest::newRow("circuits") << "rlc " << "series parallel lrc";
+    QTest::newRow("unknowns of a circuit") << "rlc lrc " << "R L C F Z";
+    QTest::newRow("only what the circuit uses") << "rlc series F " << "L= C= Z=";
+    QTest::newRow("series of eseries") << "eseries E1" << "E12 E192";
+    QTest::newRow("series option") << "--series E4" << "E48";
+    QTest::newRow("options") << "ohm V --j" << "--json --json-lines";
+    QTest::newRow("digits") << "--digits 3" << "30 31 32";
+}
+
+void tst_cli_process::completion()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, offered);
+    // $VALUE holds the words typed after the program's name.
+    QCOMPARE(bash(QStringLiteral(
+        "source '" OHMARA_COMPLETION "'; read -ra COMP_WORDS <<<\"ohmara-cli $VALUE\"; "
+        "[[ $VALUE == '' || $VALUE == *' ' ]] && COMP_WORDS+=(''); "
+        "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _ohmara_cli; echo \"${COMPREPLY[*]}\""), words),
+        offered + "\n");
+}
+
+QTEST_GUILESS_MAIN(tst_cli_process)
+#include "tst_cli_process.moc"
