@@ -411,8 +411,9 @@ void ohmara::fwrite_slot()
         hand_over(t);
     m_network->hand_over(m_model.network);
     // The name goes to the file system in its own encoding, so any name the dialog offers works.
-    if (!save_calculation(m_model, QFile::encodeName(name).constData()))
-        tell(save_failure_text(name));
+    const SaveOutcome outcome = save_calculation(m_model, QFile::encodeName(name).constData());
+    if (!outcome.saved())
+        tell(save_failure_text(name, outcome, tab_title()));
 }
 
 void ohmara::fread_slot()
@@ -429,7 +430,7 @@ void ohmara::load(const QString &name)
     m_network->hand_over(m_model.network);
     const LoadReport report = load_calculation(m_model, QFile::encodeName(name).constData());
     if (report.status != LoadedCalculation::Status::Loaded) {
-        tell(load_failure_text(report.status, name));
+        tell(load_failure_text(report, name));
         return;
     }
     if (report.network_resized) {
@@ -442,4 +443,13 @@ void ohmara::load(const QString &name)
         m_tabs[t].radios[m_model.tab(t).unknown()]->setChecked(true);
         show_tab(t, report.tabs[t]);
     }
+    const QString notice = load_notice_text(report, name, tab_title());
+    if (!notice.isEmpty())
+        tell(notice);
+}
+
+TabTitle ohmara::tab_title() const
+{
+    // A tab's text doubles its ampersands, which would otherwise mark a shortcut.
+    return [this](int t) { return ui->tabWidget->tabText(t).replace(QStringLiteral("&&"), QStringLiteral("&")); };
 }

@@ -5,6 +5,7 @@
 
 #include "model/calculator_model.h"
 #include "model/standard_values.h"
+#include "storage/calculation_file.h"
 
 #include <functional>
 #include <memory>
@@ -111,6 +112,8 @@ private:
     void show_network(const NetworkChange &change);
     void resize_network();
     void load(const QString &name);
+    // The titles of the tabs as shown, for messages that name a place in a calculation.
+    TabTitle tab_title() const;
 
     Ui::ohmaraClass *ui;
     QLabel *m_notice;

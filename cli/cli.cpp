@@ -520,7 +520,7 @@ int recalc(Context &cx, const std::vector<std::string> &args)
     model.digits = cx.digits;
     const LoadReport report = load_calculation(model, args[1].c_str());
     if (report.status != LoadedCalculation::Status::Loaded)
-        return cx.fail(CLI_IO, load_failure_text(report.status, name).toStdString());
+        return cx.fail(CLI_IO, load_failure_text(report, name).toStdString());
     QJsonArray tabs;
     for (int t = 0; t < CALCULATION_TABS; ++t) {
         const TabState &tab = model.tab(t);
@@ -578,7 +578,9 @@ int recalc(Context &cx, const std::vector<std::string> &args)
         }
     }
     cx.document["tabs"] = tabs;
-    return CLI_OK;
+    // A file that ends early, or asks for a grid too large, loaded only in part.
+    const QString notice = load_notice_text(report, name, [](int t) { return QString::fromLatin1(TAB_DEFINITIONS[t].name); });
+    return notice.isEmpty() ? CLI_OK : cx.fail(CLI_IO, notice.toStdString());
 }
 
 // Options as GNU tools take them: anywhere among the arguments, "--digits 12" or

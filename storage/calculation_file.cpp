@@ -1,9 +1,13 @@
 #include "storage/calculation_file.h"
 
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <climits>
+#include <limits.h>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -16,37 +20,92 @@ const char *const VERSION = "270116";
 // A line with its line end is read in at most this many bytes; the rest is the next line.
 const int LINE_BYTES = 127;
 
-bool put_line(std::FILE *f, const std::string &text)
+// The whole file, built before anything is written.
+std::string file_bytes(const Calculation &c)
 {
-    return std::fputs(text.c_str(), f) >= 0 && std::fputc('\n', f) != EOF;
-}
-
-bool put_section(std::FILE *f, int number, const char *what)
-{
-    return std::fprintf(f, "%d %s\n", number, what) > 0;
-}
-
-bool write_all(std::FILE *f, const Calculation &c)
-{
-    bool ok = put_line(f, VERSION);
-    const char *const names[] = {"0", "1", "2", "3", "4"};
+    std::string out = std::string(VERSION) + "\n";
+    auto lines = [&out](const std::vector<std::string> &texts) {
+        for (const std::string &text : texts)
+            out += text + "\n";
+    };
     for (int t = 0; t < 5; ++t) {
-        ok = ok && put_section(f, c.unknowns[t], names[t]);
-        for (const std::string &text : c.fields[t])
-            ok = ok && put_line(f, text);
+        out += std::to_string(c.unknowns[t]) + " " + std::to_string(t) + "\n";
+        lines(c.fields[t]);
     }
-    ok = ok && put_section(f, c.network_size, "NWS");
-    for (const std::string &text : c.matrix)
-        ok = ok && put_line(f, text);
-    for (const std::string &text : c.vector_and_results)
-        ok = ok && put_line(f, text);
-    ok = ok && put_section(f, c.unknowns[5], "5");
-    for (const std::string &text : c.fields[5])
-        ok = ok && put_line(f, text);
-    return ok;
+    out += std::to_string(c.network_size) + " NWS\n";
+    lines(c.matrix);
+    lines(c.vector_and_results);
+    out += std::to_string(c.unknowns[5]) + " 5\n";
+    lines(c.fields[5]);
+    return out;
+}
+
+SaveOutcome failed(const QString &reason)
+{
+    SaveOutcome out;
+    out.status = SaveOutcome::Status::Failed;
+    out.reason = reason;
+    return out;
+}
+
+SaveOutcome failed(int error)
+{
+    return failed(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// A file nobody may write to is the user's own protection: honoured also by root, whom the
+// system would let through.
+bool write_protected(const char *path, const struct stat &st)
+{
+    if (::geteuid() == 0)
+        return (st.st_mode & 0222) == 0;
+    return ::access(path, W_OK) != 0 && errno == EACCES;
+}
+
+// The bytes under the name final through QSaveFile, the old file's mode and owner given to the
+// new one before it takes the old one's place.
+SaveOutcome save_file(const QString &final, const std::string &bytes, const struct stat *old)
+{
+    QSaveFile file(final);
+    // A writable file in a folder the user may not write in is written in place: the
+    // documented trade-off for user documents.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    const int fd = file.handle();
+    if (old) {
+        ::fchmod(fd, old->st_mode & 07777);
+        // Only root may give a file away; anyone else's file is theirs already.
+        if (::fchown(fd, old->st_uid, old->st_gid) != 0 && ::geteuid() == 0) {
+            file.cancelWriting();
+            return failed(errno);
+        }
+    } else {
+        // What fopen would give a new file.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    // Written here, not through QSaveFile's buffer: a short write (a file size limit) would
+    // pass there without an error and leave a cut file.
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            file.cancelWriting();
+            return failed(error);
+        }
+        done += size_t(n);
+    }
+    if (!file.commit())
+        return failed(file.errorString());
+    return {};
 }
 
 // Reads one line of at most LINE_BYTES bytes, without its carriage returns and line feeds.
+// After the file's end, nothing is present.
 LoadedText get_line(std::FILE *f)
 {
     char buf[LINE_BYTES + 1];
@@ -75,51 +134,60 @@ bool leading_integer(const LoadedText &line, long &value)
 
 } // namespace
 
-bool write_calculation_file(const char *path, const Calculation &calculation)
+SaveOutcome write_calculation_file(const char *path, const Calculation &calculation)
 {
-    // Never replace something that is no regular file, such as a folder of the same name.
-    struct stat target;
-    const bool exists = ::stat(path, &target) == 0;
-    if (exists && !S_ISREG(target.st_mode))
-        return false;
-
-    std::string temp = std::string(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    // A replaced file keeps its permissions; a new one gets what fopen would give it.
-    mode_t mode = 0666;
-    if (exists) {
-        mode = target.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+    const std::string bytes = file_bytes(calculation);
+    struct stat old {};
+    const bool exists = ::stat(path, &old) == 0; // through a symbolic link: its target
+    if (exists && S_ISDIR(old.st_mode))
+        return failed(EISDIR);
+    // Never replace something that is no regular file, such as a device of the same name.
+    if (exists && !S_ISREG(old.st_mode))
+        return failed(QStringLiteral("Not a regular file"));
+    if (exists && write_protected(path, old))
+        return failed(EACCES);
+    QString final = QFile::decodeName(path);
+    if (exists)
+        final = QFileInfo(final).canonicalFilePath();
+    const QFileInfo info(final);
+    // QSaveFile writes beside the file under its name and seven more characters; where that
+    // name would be too long, it writes under a short name and this moves that over the file.
+    if (QFile::encodeName(info.fileName()).size() + 7 <= NAME_MAX)
+        return save_file(final, bytes, exists ? &old : nullptr);
+    const QString beside = info.dir().filePath(QStringLiteral(".ohmara-save-%1").arg(::getpid()));
+    SaveOutcome out = save_file(beside, bytes, exists ? &old : nullptr);
+    if (out.saved() && std::rename(QFile::encodeName(beside).constData(), QFile::encodeName(final).constData()) != 0) {
+        out = failed(errno);
+        ::unlink(QFile::encodeName(beside).constData());
     }
-    ::fchmod(fd, mode);
-
-    std::FILE *f = ::fdopen(fd, "w");
-    if (!f) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    bool ok = write_all(f, calculation);
-    ok = std::fflush(f) == 0 && ok;
-    ok = ::fsync(::fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), path) == 0)
-        return true;
-    ::unlink(temp.c_str());
-    return false;
+    return out;
 }
 
 LoadedCalculation read_calculation_file(const char *path, int current_network_size)
 {
-    std::FILE *f = std::fopen(path, "r");
-    if (!f) {
-        LoadedCalculation failed;
+    LoadedCalculation failed;
+    // Opened without waiting, so a pipe or device named like a file cannot hang the program;
+    // only regular files are read.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
         failed.status = LoadedCalculation::Status::CannotOpen;
+        failed.error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return failed;
+    }
+    failed.status = S_ISDIR(st.st_mode)   ? LoadedCalculation::Status::Folder
+                    : !S_ISREG(st.st_mode) ? LoadedCalculation::Status::NotRegular
+                    : st.st_size == 0      ? LoadedCalculation::Status::Empty
+                                           : LoadedCalculation::Status::Loaded;
+    std::FILE *f = failed.status == LoadedCalculation::Status::Loaded ? ::fdopen(fd, "r") : nullptr;
+    if (!f) {
+        if (failed.status == LoadedCalculation::Status::Loaded) {
+            failed.status = LoadedCalculation::Status::CannotOpen;
+            failed.error = errno;
+        }
+        ::close(fd);
         return failed;
     }
     LoadedCalculation loaded = read_calculation_file(f, current_network_size);
@@ -133,25 +201,55 @@ LoadedCalculation read_calculation_file(std::FILE *f, int current_network_size)
     const LoadedText version = get_line(f);
     if (version.text.compare(0, 6, VERSION) != 0) {
         out.status = LoadedCalculation::Status::WrongVersion;
+        // A calculation written in another encoding: its byte-order mark, or the version's
+        // digits with zero bytes between them.
+        const std::string &v = version.text;
+        if (v.compare(0, 4, std::string("\xff\xfe\0\0", 4)) == 0 || v.compare(0, 4, std::string("\0\0\xfe\xff", 4)) == 0
+            || v.compare(0, 3, std::string("2\0\0", 3)) == 0 || v.compare(0, 4, std::string("\0\0\0" "2", 4)) == 0)
+            out.encoding = "UTF-32";
+        else if (v.compare(0, 2, "\xff\xfe") == 0 || v.compare(0, 2, "\xfe\xff") == 0
+                 || v.compare(0, 2, std::string("2\0", 2)) == 0 || v.compare(0, 2, std::string("\0" "2", 2)) == 0)
+            out.encoding = "UTF-16";
+        if (out.encoding)
+            out.status = LoadedCalculation::Status::OtherEncoding;
         return out;
     }
+    // Every line after the version, noting where the file ended if it ends early.
+    int section = 0;
+    bool header = false;
+    auto next_line = [&]() {
+        LoadedText line = get_line(f);
+        if (!line.present && out.ended_in < 0) {
+            out.ended_in = section;
+            out.ended_before = header;
+        }
+        return line;
+    };
 
-    auto read_tab = [&](int t) {
+    auto read_tab = [&](int t, int at) {
+        section = at;
+        header = true;
         long k = 0;
-        if (leading_integer(get_line(f), k) && k >= 0 && k < TAB_DEFINITIONS[t].choices) {
+        if (leading_integer(next_line(), k) && k >= 0 && k < TAB_DEFINITIONS[t].choices) {
             out.has_unknown[t] = true;
             out.unknowns[t] = int(k);
         }
+        header = false;
         for (int i = 0; i < TAB_DEFINITIONS[t].field_count; ++i)
-            out.fields[t].push_back(get_line(f));
+            out.fields[t].push_back(next_line());
     };
     for (int t = 0; t < 5; ++t)
-        read_tab(t);
+        read_tab(t, t);
 
+    section = 5;
+    header = true;
     long n = 0;
-    const bool has_size = leading_integer(get_line(f), n);
-    if (has_size && n > CALCULATION_MAX_NETWORK)
+    const bool has_size = leading_integer(next_line(), n);
+    header = false;
+    if (has_size && n > CALCULATION_MAX_NETWORK) {
+        out.requested_network_size = n;
         return out;
+    }
     out.network_read = true;
     // The size box takes nothing below 0. Without a number the grid stays as it is, and the
     // lines of a grid of its current size are passed over.
@@ -161,24 +259,37 @@ LoadedCalculation read_calculation_file(std::FILE *f, int current_network_size)
     out.has_network_size = has_size;
     out.network_size = has_size ? size : 0;
     for (int i = 0; i < size * size; ++i) {
-        const LoadedText line = get_line(f);
+        const LoadedText line = next_line();
         if (has_size)
             out.matrix.push_back(line);
     }
     for (int i = 0; i < 2 * size; ++i) {
-        const LoadedText line = get_line(f);
+        const LoadedText line = next_line();
         if (has_size)
             out.vector_and_results.push_back(line);
     }
-    read_tab(5);
+    read_tab(5, 6);
     return out;
 }
 
 namespace {
 
-std::string latin1(const QString &text)
+// A text as the file holds it, or why it cannot be: the file is Latin-1, a line a text, and
+// lines longer than the reader takes would shift every later line.
+SaveOutcome::Problem file_text(const QString &text, std::string &bytes)
 {
-    return text.toLatin1().toStdString();
+    QString t = text;
+    t.replace(QChar(0x2212), QLatin1Char('-')); // the Unicode minus, which the fields read
+    if (t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r')))
+        return SaveOutcome::Problem::LineBreak;
+    for (const QChar c : t) {
+        if (c.unicode() > 0xFF || c.unicode() == 0)
+            return SaveOutcome::Problem::Unwritable;
+    }
+    if (t.size() > SAVED_TEXT_MAX)
+        return SaveOutcome::Problem::TooLong;
+    bytes = t.toLatin1().toStdString();
+    return SaveOutcome::Problem::None;
 }
 
 QString text_of(const LoadedText &line)
@@ -208,23 +319,41 @@ void append(NetworkChange &to, const NetworkChange &from)
 
 } // namespace
 
-bool save_calculation(const CalculatorModel &model, const char *path)
+SaveOutcome save_calculation(const CalculatorModel &model, const char *path)
 {
     Calculation c;
+    SaveOutcome refused;
+    refused.status = SaveOutcome::Status::Refused;
     for (int t = 0; t < CALCULATION_TABS; ++t) {
         const TabState &tab = model.tab(t);
         c.unknowns[t] = tab.unknown();
-        for (int i = 0; i < tab.field_count(); ++i)
-            c.fields[t].push_back(latin1(tab.field(i).text));
+        for (int i = 0; i < tab.field_count(); ++i) {
+            c.fields[t].emplace_back();
+            refused.problem = file_text(tab.field(i).text, c.fields[t].back());
+            if (refused.problem != SaveOutcome::Problem::None) {
+                refused.tab = t;
+                refused.field = i;
+                return refused;
+            }
+        }
     }
     const NetworkState &grid = model.network;
     const int n = grid.size();
     c.network_size = n;
+    auto add = [&](std::vector<std::string> &to, CellId id) {
+        to.emplace_back();
+        refused.problem = file_text(grid.cell(id).text, to.back());
+        refused.cell = id;
+        return refused.problem == SaveOutcome::Problem::None;
+    };
     for (int r = 0; r < n; ++r) {
-        for (int col = 0; col < n; ++col)
-            c.matrix.push_back(latin1(grid.cell({CellId::Column::Matrix, r, col}).text));
-        c.vector_and_results.push_back(latin1(grid.cell({CellId::Column::Vector, r}).text));
-        c.vector_and_results.push_back(latin1(grid.cell({CellId::Column::Result, r}).text));
+        for (int col = 0; col < n; ++col) {
+            if (!add(c.matrix, {CellId::Column::Matrix, r, col}))
+                return refused;
+        }
+        if (!add(c.vector_and_results, {CellId::Column::Vector, r})
+            || !add(c.vector_and_results, {CellId::Column::Result, r}))
+            return refused;
     }
     return write_calculation_file(path, c);
 }
@@ -235,6 +364,12 @@ LoadReport load_calculation(CalculatorModel &model, const char *path)
     const LoadedCalculation l = read_calculation_file(path, grid.size());
     LoadReport report;
     report.status = l.status;
+    report.error = l.error;
+    report.encoding = l.encoding;
+    report.ended_in = l.ended_in;
+    report.ended_before = l.ended_before;
+    report.network_read = l.network_read;
+    report.requested_network_size = l.requested_network_size;
     if (l.status != LoadedCalculation::Status::Loaded)
         return report;
     for (int t = 0; t < TAB_DELTA_STAR; ++t)
@@ -268,9 +403,58 @@ LoadReport load_calculation(CalculatorModel &model, const char *path)
     return report;
 }
 
-QString save_failure_text(const QString &name)
+namespace {
+
+// "the Discharge tab", "the equation grid": a section of the file by what the user sees.
+QString section_name(int section, const TabTitle &title)
 {
-    return QStringLiteral("Could not open '%1' for writing").arg(name);
+    if (section == 5)
+        return QStringLiteral("the equation grid");
+    return QStringLiteral("the %1 tab").arg(title(section == 6 ? TAB_DELTA_STAR : section));
+}
+
+// A grid cell as the user finds it: "row 2, column 3 of the equation grid", columns counted
+// over the coefficients, the right-hand side and the result.
+QString cell_name(const CellId &cell)
+{
+    const int column = cell.column == CellId::Column::Matrix ? cell.col + 1
+                       : cell.column == CellId::Column::Vector ? -1 : -2;
+    const QString where = column > 0 ? QStringLiteral("coefficient %1").arg(column)
+                          : column == -1 ? QStringLiteral("right-hand side") : QStringLiteral("result");
+    return QStringLiteral("the %1 of row %2 of the equation grid").arg(where).arg(cell.row + 1);
+}
+
+} // namespace
+
+QString save_failure_text(const QString &name, const SaveOutcome &outcome, const TabTitle &title)
+{
+    if (outcome.status == SaveOutcome::Status::Failed)
+        return QStringLiteral("Could not open '%1' for writing: %2").arg(name, outcome.reason);
+    const QString place = outcome.tab >= 0
+        ? QStringLiteral("%1 on the %2 tab").arg(QString::fromLatin1(TAB_DEFINITIONS[outcome.tab].quantities[outcome.field].name), title(outcome.tab))
+        : cell_name(outcome.cell);
+    const QString why = outcome.problem == SaveOutcome::Problem::TooLong
+        ? QStringLiteral("is longer than %1 characters").arg(SAVED_TEXT_MAX)
+        : outcome.problem == SaveOutcome::Problem::LineBreak ? QStringLiteral("holds a line break")
+                                                             : QStringLiteral("holds a character a calculation file cannot hold");
+    return QStringLiteral("'%1' was not saved: the text of %2 %3").arg(name, place, why);
+}
+
+QString load_failure_text(const LoadReport &report, const QString &name)
+{
+    switch (report.status) {
+    case LoadedCalculation::Status::Folder:
+        return QStringLiteral("'%1' is a folder, not a calculation file").arg(name);
+    case LoadedCalculation::Status::NotRegular:
+        return QStringLiteral("'%1' is not a regular file").arg(name);
+    case LoadedCalculation::Status::Empty:
+        return QStringLiteral("'%1' is empty").arg(name);
+    case LoadedCalculation::Status::OtherEncoding:
+        return QStringLiteral("'%1' is written in %2; a calculation file is Latin-1 text")
+            .arg(name, QString::fromLatin1(report.encoding));
+    default:
+        return load_failure_text(report.status, name);
+    }
 }
 
 QString load_failure_text(LoadedCalculation::Status status, const QString &name)
@@ -278,6 +462,24 @@ QString load_failure_text(LoadedCalculation::Status status, const QString &name)
     if (status == LoadedCalculation::Status::WrongVersion)
         return QStringLiteral("'%1' has wrong version number").arg(name);
     return QStringLiteral("Could not open '%1' for reading").arg(name);
+}
+
+QString load_notice_text(const LoadReport &report, const QString &name, const TabTitle &title)
+{
+    if (report.status != LoadedCalculation::Status::Loaded)
+        return {};
+    if (!report.network_read)
+        return QStringLiteral("'%1' asks for %2 equations, more than %3: the equation grid and %4 were left as they were")
+            .arg(name).arg(report.requested_network_size).arg(CALCULATION_MAX_NETWORK).arg(section_name(6, title));
+    if (report.ended_in < 0)
+        return {};
+    if (report.ended_in == 0 && report.ended_before)
+        return QStringLiteral("'%1' ends after its first line: nothing was loaded").arg(name);
+    if (report.ended_before)
+        return QStringLiteral("'%1' ends after %2: the rest was left as it was")
+            .arg(name, section_name(report.ended_in - 1, title));
+    return QStringLiteral("'%1' ends inside %2: the rest was left as it was")
+        .arg(name, section_name(report.ended_in, title));
 }
 
 QString unreadable_input_text(const QString &name)
@@ -295,4 +497,12 @@ QString unreadable_input_text(const QString &name)
         return {};
     return QStringLiteral("Could not open '%1' for reading: %2")
         .arg(name, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+QString typed_text(const QString &text)
+{
+    QString clean = text;
+    clean.remove(QLatin1Char('\n'));
+    clean.remove(QLatin1Char('\r'));
+    return clean.left(TYPED_TEXT_MAX);
 }

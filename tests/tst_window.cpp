@@ -24,6 +24,8 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -233,7 +235,7 @@ void tst_window::every_widget_reaches_the_model()
     // Save from both; then load a cut copy into both.
     const QString saved = m_dir.filePath("both.oma"), mine = m_dir.filePath("model.oma");
     trigger("actionSave", saved);
-    QVERIFY(save_calculation(model, QFile::encodeName(mine).constData()));
+    QVERIFY(save_calculation(model, QFile::encodeName(mine).constData()).saved());
     QFile a(saved), b(mine);
     QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     const QByteArray bytes = a.readAll();
@@ -411,11 +413,18 @@ void tst_window::file_failures_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("save into a vanished folder") << "actionSave" << "gone/x.oma" << "Could not open '%1' for writing";
-    QTest::newRow("save over a folder") << "actionSave" << "folder" << "Could not open '%1' for writing";
+    QTest::newRow("save into a vanished folder") << "actionSave" << "gone/x.oma" << "Could not open '%1' for writing: No such file or directory";
+    QTest::newRow("save over a folder") << "actionSave" << "folder" << "Could not open '%1' for writing: Is a directory";
+    QTest::newRow("save over a write-protected file") << "actionSave" << "protected.oma" << "Could not open '%1' for writing: Permission denied";
     QTest::newRow("load a missing file") << "actionLoad" << "missing.oma" << "Could not open '%1' for reading";
     QTest::newRow("load a wrong version") << "actionLoad" << "old.oma" << "'%1' has wrong version number";
-    QTest::newRow("load a network of 21") << "actionLoad" << "big.oma" << "";
+    QTest::newRow("load a folder") << "actionLoad" << "folder" << "'%1' is a folder, not a calculation file";
+    QTest::newRow("load an empty file") << "actionLoad" << "empty.oma" << "'%1' is empty";
+    QTest::newRow("load UTF-16") << "actionLoad" << "utf16.oma" << "'%1' is written in UTF-16; a calculation file is Latin-1 text";
+    QTest::newRow("load a pipe, without waiting") << "actionLoad" << "fifo.oma" << "'%1' is not a regular file";
+    QTest::newRow("load a file cut short") << "actionLoad" << "short.oma" << "'%1' ends after the Discharge tab: the rest was left as it was";
+    QTest::newRow("load a file cut inside a tab") << "actionLoad" << "cut.oma" << "'%1' ends inside the Ohms law tab: the rest was left as it was";
+    QTest::newRow("load a network of 21") << "actionLoad" << "big.oma" << "'%1' asks for 21 equations, more than 20: the equation grid and the D<->Y tab were left as they were";
 }
 
 void tst_window::file_failures()
@@ -424,19 +433,32 @@ void tst_window::file_failures()
     QFETCH(QString, name);
     QFETCH(QString, message);
     QVERIFY(QDir(m_dir.path()).mkpath("folder"));
-    for (const auto &[file, content] : {std::pair{"old.oma", "27011\n"},
-             std::pair{"big.oma", "270116\n2 0\n5\n5\n5\n0 1\n1\n1\n1\n1\n1\n0 2\n1\n1\n1\n1\n1\n0 3\n1\n1\n1\n1\n2 4\n1\n1\n1\n21 NWS\n"}}) {
+    const QByteArray start = "270116\n2 0\n5\n5\n5\n0 1\n1\n1\n1\n1\n1\n0 2\n1\n1\n1\n1\n1\n";
+    for (const auto &[file, content] : {std::pair{"old.oma", QByteArray("27011\n")},
+             std::pair{"big.oma", start + "0 3\n1\n1\n1\n1\n2 4\n1\n1\n1\n21 NWS\n"},
+             std::pair{"short.oma", start}, std::pair{"cut.oma", QByteArray("270116\n2 0\n5\n")},
+             std::pair{"empty.oma", QByteArray()}, std::pair{"protected.oma", QByteArray("mine\n")},
+             std::pair{"utf16.oma", QByteArray("\xff\xfe" "2\0" "7\0" "0\0", 8)}}) {
         QFile f(m_dir.filePath(file));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) > 0);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
     }
+    QVERIFY(QFile::setPermissions(m_dir.filePath("protected.oma"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::exists(m_dir.filePath("fifo.oma")) || ::mkfifo(QFile::encodeName(m_dir.filePath("fifo.oma")).constData(), 0600) == 0);
     const QString path = m_dir.filePath(name);
     trigger(qPrintable(action), path);
     QCOMPARE(m_message, message.isEmpty() ? QString() : message.arg(path));
     // No temporary file is left beside a failed save.
     QCOMPARE(QDir(m_dir.path()).entryList({"folder.*", "x.oma*"}), QStringList());
-    // A load stopped by the grid's size leaves the tabs after it alone.
+    // A load stopped early leaves the tabs after it alone.
     QCOMPARE(field("Value50")->text(), QString("3"));
-    QCOMPARE(field("Value00")->text(), name == "big.oma" ? QString("5") : QString("1"));
+    const bool loaded = name == "big.oma" || name == "short.oma" || name == "cut.oma";
+    QCOMPARE(field("Value00")->text(), loaded ? QString("5") : QString("1"));
+    // A loaded tab is recalculated from what it holds, as the window always did.
+    QCOMPARE(field("Value10")->text(), loaded ? QString("0.6321206") : QString("0.632121"));
+    // A refused save leaves the file as it was.
+    QFile protected_file(m_dir.filePath("protected.oma"));
+    QVERIFY(protected_file.open(QIODevice::ReadOnly));
+    QCOMPARE(protected_file.readAll(), QByteArray("mine\n"));
 }
 
 void tst_window::exit_closes()
