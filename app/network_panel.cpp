@@ -1,5 +1,7 @@
 #include "app/network_panel.h"
 
+#include "app/typing.h"
+
 #include "app/looks.h"
 
 #include <QGridLayout>
@@ -28,6 +30,7 @@ QLineEdit *NetworkPanel::cell(QLineEdit *&slot, int width)
     if (!slot) {
         slot = new QLineEdit;
         slot->setFixedSize(width, 20);
+        limit_typing(slot);
     }
     return slot;
 }

@@ -1,6 +1,7 @@
 #include "app/ohmara.h"
 
 #include "app/leave_reporter.h"
+#include "app/typing.h"
 #include "app/looks.h"
 #include "app/network_panel.h"
 #include "storage/calculation_file.h"
@@ -149,6 +150,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
         for (int i = 0; i < d.field_count; ++i) {
             connect(m_tabs[t].fields[i], &QLineEdit::editingFinished, this, calculate_slots[t]);
             m_leaves->watch(m_tabs[t].fields[i]);
+            limit_typing(m_tabs[t].fields[i]);
         }
     }
     connect(ui->pd_series6, &QComboBox::activated, this, &ohmara::calc_type6_slot);

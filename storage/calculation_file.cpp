@@ -198,17 +198,18 @@ LoadedCalculation read_calculation_file(const char *path, int current_network_si
 LoadedCalculation read_calculation_file(std::FILE *f, int current_network_size)
 {
     LoadedCalculation out;
+    // A calculation written in another encoding shows in its first bytes: a byte-order mark,
+    // or the version's digits with zero bytes between them (which the line reader would cut).
+    unsigned char head[4] = {};
+    const size_t got = std::fread(head, 1, sizeof head, f);
+    std::rewind(f);
+    auto starts = [&](const char *bytes, size_t n) { return got >= n && std::memcmp(head, bytes, n) == 0; };
     const LoadedText version = get_line(f);
     if (version.text.compare(0, 6, VERSION) != 0) {
         out.status = LoadedCalculation::Status::WrongVersion;
-        // A calculation written in another encoding: its byte-order mark, or the version's
-        // digits with zero bytes between them.
-        const std::string &v = version.text;
-        if (v.compare(0, 4, std::string("\xff\xfe\0\0", 4)) == 0 || v.compare(0, 4, std::string("\0\0\xfe\xff", 4)) == 0
-            || v.compare(0, 3, std::string("2\0\0", 3)) == 0 || v.compare(0, 4, std::string("\0\0\0" "2", 4)) == 0)
+        if (starts("\xff\xfe\0\0", 4) || starts("\0\0\xfe\xff", 4) || starts("2\0\0\0", 4) || starts("\0\0\0" "2", 4))
             out.encoding = "UTF-32";
-        else if (v.compare(0, 2, "\xff\xfe") == 0 || v.compare(0, 2, "\xfe\xff") == 0
-                 || v.compare(0, 2, std::string("2\0", 2)) == 0 || v.compare(0, 2, std::string("\0" "2", 2)) == 0)
+        else if (starts("\xff\xfe", 2) || starts("\xfe\xff", 2) || starts("2\0", 2) || starts("\0" "2", 2))
             out.encoding = "UTF-16";
         if (out.encoding)
             out.status = LoadedCalculation::Status::OtherEncoding;

@@ -2,14 +2,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <grp.h>
+
+#include <functional>
 
 namespace {
 
@@ -35,6 +41,38 @@ Calculation sample(int n)
     return c;
 }
 
+constexpr uid_t NOBODY = 65534;
+
+// Runs a save in a child process as an unprivileged user (root drops to nobody there, since
+// root passes every permission check); the outcome comes back as its reason, "" when saved.
+QString save_as_user(const std::function<SaveOutcome()> &save)
+{
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0)
+        return QStringLiteral("(no pipe)");
+    const pid_t child = fork();
+    if (child == 0) {
+        ::close(pipe_ends[0]);
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(NOBODY) != 0 || ::setuid(NOBODY) != 0))
+            _exit(2);
+        const SaveOutcome outcome = save();
+        const QByteArray said = outcome.saved() ? QByteArray() : outcome.reason.toUtf8() + " ";
+        (void)!::write(pipe_ends[1], said.constData(), size_t(said.size()));
+        _exit(0);
+    }
+    ::close(pipe_ends[1]);
+    QByteArray said;
+    char buf[256];
+    for (ssize_t n; (n = ::read(pipe_ends[0], buf, sizeof buf)) > 0;)
+        said.append(buf, n);
+    ::close(pipe_ends[0]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("(the child failed)");
+    return QString::fromUtf8(said).trimmed();
+}
+
 } // namespace
 
 class tst_calculation_file : public QObject
@@ -48,6 +86,13 @@ private slots:
     void long_text_splits_at_127_bytes();
     void interrupted_write_keeps_the_old_file();
     void save_keeps_the_file_mode();
+    void save_cases_data();
+    void save_cases();
+    void full_disk_keeps_the_old_file();
+    void texts_the_file_cannot_hold_data();
+    void texts_the_file_cannot_hold();
+    void load_failures_data();
+    void load_failures();
     void load_into_the_calculator();
     void model_bytes_data();
     void model_bytes();
@@ -221,6 +266,223 @@ void tst_calculation_file::model_bytes()
     const QByteArray name = QFile::encodeName(path("model.oma"));
     QVERIFY(save_calculation(model, name.constData()).saved());
     QCOMPARE(bytes(path("model.oma")), file);
+}
+
+// Each case starts from an existing file with known bytes ("old"), saves over it, and checks
+// the outcome, the bytes under each name afterwards, and that no temporary file is left.
+// "user" runs the save as an unprivileged user.
+void tst_calculation_file::save_cases_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("user");
+    QTest::addColumn<QString>("reason"); // "" when saved
+    QTest::newRow("write-protected, as root or the owner") << "protected" << false << "Permission denied";
+    QTest::newRow("write-protected, as a user") << "protected" << true << "Permission denied";
+    QTest::newRow("someone else's file") << "foreign" << true << "Permission denied";
+    QTest::newRow("through a symbolic link") << "symlink" << false << "";
+    QTest::newRow("a name of 250 characters") << "long" << false << "";
+    QTest::newRow("a name of 255 characters") << "longest" << false << "";
+    QTest::newRow("a hard link: this name only") << "hardlink" << false << "";
+    QTest::newRow("writable file in a read-only folder") << "readonly-folder" << true << "";
+    QTest::newRow("new file in a read-only folder") << "readonly-folder-new" << true << "Permission denied";
+    QTest::newRow("mode and owner kept") << "owner" << false << "";
+}
+
+void tst_calculation_file::save_cases()
+{
+    QFETCH(QString, setup);
+    QFETCH(bool, user);
+    QFETCH(QString, reason);
+    const bool root = ::geteuid() == 0;
+    if (setup == "owner" && !root)
+        QSKIP("only root can give the old file another owner");
+    // The folders are open to the unprivileged user; the case's files are theirs unless the
+    // case says otherwise.
+    QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    const QString folder = m_dir.filePath(setup);
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray dir = QFile::encodeName(folder);
+    QString name = setup == "long" ? QString(250, 'n') : setup == "longest" ? QString(255, 'n') : QStringLiteral("calc.oma");
+    const QString file = QDir(folder).filePath(name);
+    const QByteArray path = QFile::encodeName(file);
+    const QByteArray old = "old bytes\n";
+    QString target = file; // where the bytes end up
+    if (setup == "symlink") {
+        target = QDir(folder).filePath("real.oma");
+        QVERIFY(QFile::link(target, file));
+    }
+    if (setup != "readonly-folder-new") {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+    }
+    const QByteArray target_path = QFile::encodeName(target);
+    const uid_t owner = user && setup != "foreign" ? NOBODY : ::geteuid();
+    if (root) {
+        QCOMPARE(::chown(dir.constData(), owner, owner), 0);
+        if (QFile::exists(target))
+            QCOMPARE(::chown(target_path.constData(), setup == "owner" ? NOBODY : owner, setup == "owner" ? NOBODY : owner), 0);
+    }
+    if (QFile::exists(target))
+        QCOMPARE(::chmod(target_path.constData(), setup == "protected" ? 0444 : setup == "owner" ? 0460 : 0644), 0);
+    if (setup == "hardlink")
+        QCOMPARE(::link(path.constData(), QFile::encodeName(QDir(folder).filePath("other.oma")).constData()), 0);
+    if (setup.startsWith("readonly-folder"))
+        QCOMPARE(::chmod(dir.constData(), 0555), 0);
+
+    const Calculation c = sample(2);
+    const QString said = user ? save_as_user([&] { return write_calculation_file(path.constData(), c); })
+                              : [&] { const SaveOutcome o = write_calculation_file(path.constData(), c); return o.saved() ? QString() : o.reason; }();
+    ::chmod(dir.constData(), 0755);
+    QCOMPARE(said, reason);
+    // What is under each name now.
+    const QByteArray now = bytes(target);
+    if (reason.isEmpty())
+        QVERIFY(now.startsWith("270116\n"));
+    else if (setup != "readonly-folder-new")
+        QCOMPARE(now, old);
+    if (setup == "symlink")
+        QVERIFY(QFileInfo(file).isSymLink());
+    if (setup == "hardlink")
+        QCOMPARE(bytes(QDir(folder).filePath("other.oma")), old);
+    if (setup == "owner") {
+        struct stat st {};
+        QCOMPARE(::stat(path.constData(), &st), 0);
+        // Exactly the old mode: QSaveFile's own copy would add the owner's write bit.
+        QCOMPARE(st.st_mode & 07777, mode_t(0460));
+        QCOMPARE(st.st_uid, NOBODY);
+        QCOMPARE(st.st_gid, gid_t(NOBODY));
+    }
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    left.removeAll(name);
+    left.removeAll("real.oma");
+    left.removeAll("other.oma");
+    QCOMPARE(left, QStringList());
+}
+
+// A full disk, as root on a small file system of its own: the save fails with the system's
+// reason, and the old file and its folder are as they were.
+void tst_calculation_file::full_disk_keeps_the_old_file()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can mount a small file system for this");
+    const QString folder = m_dir.filePath("small");
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray dir = QFile::encodeName(folder);
+    if (::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("this machine does not let the test mount a file system");
+    const QString file = QDir(folder).filePath("calc.oma");
+    const SaveOutcome first = write_calculation_file(QFile::encodeName(file).constData(), sample(0));
+    QVERIFY(first.saved());
+    const QByteArray old = bytes(file);
+    {
+        QFile filler(QDir(folder).filePath("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    const SaveOutcome full = write_calculation_file(QFile::encodeName(file).constData(), sample(20));
+    const QByteArray after = bytes(file);
+    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    ::umount(dir.constData());
+    QCOMPARE(full.reason, QString("No space left on device"));
+    QCOMPARE(after, old);
+    QCOMPARE(left, (QStringList{"calc.oma", "filler"}));
+}
+
+// Texts the file cannot bring back are refused before anything is written; the Unicode
+// minus is written as the minus the fields read.
+void tst_calculation_file::texts_the_file_cannot_hold_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("in_grid");
+    QTest::addColumn<int>("problem");
+    QTest::addColumn<QByteArray>("line");
+    using P = SaveOutcome::Problem;
+    QTest::newRow("126 characters") << QString(126, '1') << false << int(P::None) << QByteArray(126, '1');
+    QTest::newRow("127 characters") << QString(127, '1') << false << int(P::TooLong) << QByteArray();
+    QTest::newRow("a line break") << "1\n2" << false << int(P::LineBreak) << QByteArray();
+    QTest::newRow("a carriage return") << "1\r" << false << int(P::LineBreak) << QByteArray();
+    QTest::newRow("a NUL") << QString::fromLatin1("1\0" "2", 3) << false << int(P::Unwritable) << QByteArray();
+    QTest::newRow("outside Latin-1") << QString::fromUtf8("1\u03a9") << false << int(P::Unwritable) << QByteArray();
+    QTest::newRow("Unicode minus") << QString::fromUtf8("\u22124.7k") << false << int(P::None) << QByteArray("-4.7k");
+    QTest::newRow("Latin-1") << QString::fromUtf8("\u00b5\u00e9") << false << int(P::None) << QByteArray("\xb5\xe9");
+    QTest::newRow("grid: too long") << QString(200, '2') << true << int(P::TooLong) << QByteArray();
+    QTest::newRow("grid: Unicode minus") << QString::fromUtf8("\u22122") << true << int(P::None) << QByteArray("-2");
+}
+
+void tst_calculation_file::texts_the_file_cannot_hold()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, in_grid);
+    QFETCH(int, problem);
+    QFETCH(QByteArray, line);
+    CalculatorModel model;
+    model.network.resize(2);
+    const CellId cell{CellId::Column::Vector, 1};
+    if (in_grid)
+        model.network.type(cell, text);
+    else
+        model.tab(TAB_CHARGE).type(3, text);
+    const QString file = path("texts.oma");
+    QFile old(file);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\n") == 4);
+    old.close();
+    const SaveOutcome outcome = save_calculation(model, QFile::encodeName(file).constData());
+    QCOMPARE(int(outcome.problem), problem);
+    if (problem != int(SaveOutcome::Problem::None)) {
+        QCOMPARE(outcome.status, SaveOutcome::Status::Refused);
+        QCOMPARE(bytes(file), QByteArray("old\n"));
+        QCOMPARE(in_grid ? outcome.cell.mapped() : outcome.tab * 10 + outcome.field, in_grid ? cell.mapped() : TAB_CHARGE * 10 + 3);
+        return;
+    }
+    QVERIFY(outcome.saved());
+    // The charge tab's R is the 10th line; the grid's second vector cell is the 4th after "2 NWS".
+    const QList<QByteArray> lines = bytes(file).split('\n');
+    QCOMPARE(lines.value(in_grid ? lines.indexOf("2 NWS") + 4 + 3 : 9), line);
+    CalculatorModel back;
+    QCOMPARE(load_calculation(back, QFile::encodeName(file).constData()).ended_in, -1);
+    QCOMPARE(in_grid ? back.network.cell(cell).text : back.tab(TAB_CHARGE).field(3).text, QString::fromLatin1(line));
+}
+
+// Files that are no calculation, each named for what it is.
+void tst_calculation_file::load_failures_data()
+{
+    QTest::addColumn<QByteArray>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("folder") << QByteArray("folder") << "'%1' is a folder, not a calculation file";
+    QTest::newRow("pipe") << QByteArray("fifo") << "'%1' is not a regular file";
+    QTest::newRow("device") << QByteArray("/dev/zero") << "'%1' is not a regular file";
+    QTest::newRow("empty") << QByteArray() << "'%1' is empty";
+    QTest::newRow("UTF-16 LE") << QByteArray("\xff\xfe" "2\0" "7\0", 6) << "'%1' is written in UTF-16; a calculation file is Latin-1 text";
+    QTest::newRow("UTF-16 BE, no mark") << QByteArray("\0" "2\0" "7", 4) << "'%1' is written in UTF-16; a calculation file is Latin-1 text";
+    QTest::newRow("UTF-32 LE") << QByteArray("\xff\xfe\0\0" "2\0\0\0", 8) << "'%1' is written in UTF-32; a calculation file is Latin-1 text";
+    QTest::newRow("another file") << QByteArray("PK\x03\x04") << "'%1' has wrong version number";
+    QTest::newRow("missing") << QByteArray("missing") << "Could not open '%1' for reading";
+}
+
+void tst_calculation_file::load_failures()
+{
+    QFETCH(QByteArray, kind);
+    QFETCH(QString, message);
+    QString file = path("case.oma");
+    QFile::remove(file);
+    QDir(file).removeRecursively();
+    if (kind == "folder") {
+        QVERIFY(QDir().mkpath(file));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    } else if (kind.startsWith('/')) {
+        file = QString::fromLatin1(kind);
+    } else if (kind != "missing") {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(kind);
+    }
+    CalculatorModel model;
+    const LoadReport report = load_calculation(model, QFile::encodeName(file).constData());
+    QCOMPARE(load_failure_text(report, file), message.arg(file));
+    QCOMPARE(model.tab(0).field(0).text, QString("1"));
 }
 
 QTEST_APPLESS_MAIN(tst_calculation_file)

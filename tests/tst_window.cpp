@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -58,6 +59,10 @@ private slots:
     void grid_layout_data();
     void grid_layout();
     void help_page();
+    void typing_is_limited_data();
+    void typing_is_limited();
+    void save_refuses_what_the_file_cannot_hold_data();
+    void save_refuses_what_the_file_cannot_hold();
     void file_failures_data();
     void file_failures();
     void exit_closes();
@@ -67,6 +72,20 @@ private:
     QLineEdit *field_at(int t, int i) { return field(QString("Value%1%2").arg(t).arg(i)); }
     void snapshot(const CalculatorModel &model, QStringList &window, QStringList &held);
     QWidget *grid_at(int row, int column);
+    // Types text over what e holds, as a user does, and leaves it with Tab.
+    void type_into(QLineEdit *e, const QString &text)
+    {
+        e->setFocus();
+        e->selectAll();
+        // Letters beyond ASCII come as a keyboard layout sends them: a key with its text.
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80)
+                QTest::keyClick(e, c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+        QTest::keyClick(e, Qt::Key_Tab);
+    }
     void resize_grid(int n) { m_window->findChild<QSpinBox *>("sb_network")->setValue(n); }
     // Matrix row r sits below the header rows placed before rows 0, 7 and 14.
     QLineEdit *cell(int r, int c) { return qobject_cast<QLineEdit *>(grid_at(r + r / 7 + 1, c + 1)); }
@@ -406,6 +425,83 @@ void tst_window::help_page()
     QString again;
     with_help([&](QDialog *d) { again = "\n" + d->findChild<QTextEdit *>("help_window")->toPlainText(); });
     QCOMPARE(again, text);
+}
+
+// Typed or pasted, a field or grid cell keeps at most 120 characters and no line break.
+void tst_window::typing_is_limited_data()
+{
+    QTest::addColumn<bool>("in_grid");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    const QString none;
+    QTest::newRow("130 characters typed") << false << QString(130, 'a') << none << QString(120, 'a');
+    QTest::newRow("120 characters typed") << false << QString(120, '7') << none << QString(120, '7');
+    QTest::newRow("a line break pasted") << false << none << "1\n2" << "12";
+    QTest::newRow("CRLF pasted after typing") << false << "4." << "7\r\nk" << "4.7k";
+    QTest::newRow("a long paste") << false << none << QString(200, 'b') << QString(120, 'b');
+    QTest::newRow("grid: typed") << true << QString(125, '1') << none << QString(120, '1');
+    QTest::newRow("grid: a line break pasted") << true << none << "2\n+i3\n" << "2+i3";
+}
+
+void tst_window::typing_is_limited()
+{
+    QFETCH(bool, in_grid);
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    resize_grid(1);
+    QLineEdit *edit = in_grid ? cell(0, 0) : field_at(0, 1);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, typed);
+    if (!pasted.isEmpty()) {
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    }
+    QCOMPARE(edit->text(), shown);
+}
+
+// What a save cannot write so that it reads back is refused with the place named, and the
+// file that was there stays; the Unicode minus is written as "-".
+void tst_window::save_refuses_what_the_file_cannot_hold_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("Unicode minus") << QString::fromUtf8("\u22121") << "" << "-1";
+    QTest::newRow("Latin-1 letters") << QString::fromUtf8("2\u00b5") << "" << QString::fromUtf8("2\u00b5");
+    QTest::newRow("outside Latin-1") << QString::fromUtf8("5\u03a9") << "'%1' was not saved: the text of I on the Ohms law tab holds a character a calculation file cannot hold" << "";
+    QTest::newRow("a huge grid result") << "grid" << "'%1' was not saved: the text of the result of row 1 of the equation grid is longer than 126 characters" << "";
+}
+
+void tst_window::save_refuses_what_the_file_cannot_hold()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, line);
+    const QString path = m_dir.filePath("texts.oma");
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::WriteOnly) && before.write("mine\n") == 5);
+    before.close();
+    if (typed == "grid") {
+        resize_grid(1);
+        type_into(cell(0, 0), "1");
+        type_into(qobject_cast<QLineEdit *>(grid_at(1, 4)), "1e200");
+        QTest::mouseClick(m_window->findChild<QPushButton *>("network_solve"), Qt::LeftButton);
+    } else {
+        type_into(field_at(0, 1), typed);
+    }
+    trigger("actionSave", path);
+    QCOMPARE(m_message, message.isEmpty() ? QString() : message.arg(path));
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = after.readAll().split('\n');
+    QCOMPARE(lines.value(0), line.isEmpty() ? QByteArray("mine") : QByteArray("270116"));
+    if (!line.isEmpty())
+        QCOMPARE(lines.value(3), line.toLatin1());
+    QCOMPARE(QDir(m_dir.path()).entryList({"texts.oma*", ".ohmara*"}, QDir::Files | QDir::Hidden), QStringList{"texts.oma"});
 }
 
 void tst_window::file_failures_data()
