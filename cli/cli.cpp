@@ -2,6 +2,7 @@
 
 #include "model/calculator_model.h"
 #include "model/standard_values.h"
+#include "network/netlist.h"
 #include "network/typed_system.h"
 #include "storage/calculation_file.h"
 #include "numbers/format.h"
@@ -28,6 +29,7 @@ const char *const USAGE =
     "       ohmara-cli solve FILE|-      (one equation a line: coefficients, then the right side)\n"
     "       ohmara-cli eseries E3|E6|E12|E24|E48|E96|E192 VALUE\n"
     "       ohmara-cli recalc FILE.oma   (every tab of a calculation file, recalculated)\n"
+    "       ohmara-cli netlist FILE|-    (a SPICE netlist: node voltages and source currents)\n"
     "       ohmara-cli --batch [FILE|-]  (one command a line; # comments and blank lines skipped)\n"
     "options, before or after the command (-- ends them):\n"
     "  --digits N, --digits=N  characters per number, 6 to 32 (9)\n"
@@ -477,6 +479,50 @@ int solve(Context &cx, const std::vector<std::string> &args)
     return CLI_OK;
 }
 
+// Netlists past this size are no hand-written circuit; reading stops there.
+constexpr size_t NETLIST_LIMIT = size_t(64) << 20;
+
+// A SPICE netlist: every node voltage and source current, as V(out) = 2.5 at the digits.
+int netlist(Context &cx, const std::vector<std::string> &args)
+{
+    if (args.size() != 2)
+        return cx.fail(CLI_USAGE, "netlist needs a file, or - for standard input");
+    if (args[1] == "-" && cx.in_batch)
+        return cx.fail(CLI_USAGE, "netlist - inside a batch would read the batch itself; give a file");
+    std::ifstream file;
+    if (const int status = open_input(cx, args[1], file))
+        return status;
+    std::istream &in = args[1] == "-" ? cx.in : file;
+    std::string text, line;
+    for (LineRead read; (read = read_line(in, line, false)) != LineRead::End;) {
+        if (read == LineRead::TooLong || text.size() + line.size() > NETLIST_LIMIT)
+            return cx.fail(CLI_USAGE, "the netlist is larger than " + std::to_string(NETLIST_LIMIT >> 20)
+                                          + " MiB or has a line longer than " + std::to_string(LINE_LIMIT) + " characters");
+        text += line;
+        text += '\n';
+    }
+    const NetlistRead read = read_netlist(text);
+    if (!read.ok)
+        return cx.fail(CLI_ILLEGAL, read.error.toStdString());
+    const NodalEquations equations = nodal_equations(read.netlist);
+    if (!equations.ok)
+        return cx.fail(CLI_ILLEGAL, equations.error.toStdString());
+    std::vector<Complex> x;
+    if (!solve_netlist_equations(equations, x))
+        return cx.fail(CLI_GUARD, "the netlist's equations have no single solution");
+    char buf[2 * FORMAT_BUFFER_SIZE];
+    for (int i = 0; i < equations.size; ++i) {
+        const Complex z = x[size_t(i)];
+        const std::string name = equations.names[size_t(i)].toStdString();
+        const char *shown = equations.complex ? format_complex(buf, z, cx.digits) : format_value(buf, z.re, cx.digits);
+        const QString text = QString::fromLatin1(shown).trimmed();
+        QJsonObject object = answer_object(name, text);
+        set_value(object, z, true);
+        cx.answer(name, text.toStdString(), object);
+    }
+    return CLI_OK;
+}
+
 int eseries(Context &cx, const std::vector<std::string> &args)
 {
     const int k = args.size() == 3 ? series_index(args[1].c_str()) : -1;
@@ -656,6 +702,8 @@ int command(Context &cx, std::vector<std::string> args)
         return solve(cx, args);
     if (args[0] == "eseries")
         return eseries(cx, args);
+    if (args[0] == "netlist")
+        return netlist(cx, args);
     if (args[0] == "recalc")
         return recalc(cx, args);
     return cx.fail(CLI_USAGE, "unknown command: " + args[0] + " (try --help)");

@@ -17,7 +17,7 @@ _ohmara_cli()
     case $prev in
         --digits) COMPREPLY=($(compgen -W "$(seq 6 32)" -- "$cur")); return ;;
         --series) COMPREPLY=($(compgen -W "$_ohmara_cli_series" -- "$cur")); return ;;
-        --batch|solve) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --batch|solve|netlist) COMPREPLY=($(compgen -f -- "$cur")); return ;;
         recalc) COMPREPLY=($(compgen -f -X '!*.oma' -- "$cur") $(compgen -d -- "$cur")); return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -34,7 +34,7 @@ _ohmara_cli()
         esac
     done
     if ((${#words[@]} == 0)); then
-        COMPREPLY=($(compgen -W "$_ohmara_cli_tabs solve eseries recalc" -- "$cur"))
+        COMPREPLY=($(compgen -W "$_ohmara_cli_tabs solve eseries recalc netlist" -- "$cur"))
         return
     fi
     if [[ ${words[0]} == eseries ]]; then

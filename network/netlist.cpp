@@ -1,5 +1,6 @@
 #include "network/netlist.h"
 
+#include "network/typed_system.h"
 #include "numbers/format.h"
 
 #include <Eigen/SparseCore>
@@ -449,4 +450,37 @@ QString exact_text(const Complex &z, bool complex)
     else
         c_snprintf(buf, sizeof buf, "%.17g", z.re);
     return QString::fromLatin1(buf);
+}
+
+std::vector<QString> grid_texts(const NodalEquations &eq)
+{
+    const int n = eq.size;
+    std::vector<Complex> dense(size_t(n * (n + 1)), Complex{0, 0});
+    for (const NodalEquations::Entry &e : eq.entries) {
+        Complex &z = dense[size_t(e.row * (n + 1) + e.col)];
+        z = z + e.value;
+    }
+    for (int r = 0; r < n; ++r)
+        dense[size_t(r * (n + 1) + n)] = eq.rhs[size_t(r)];
+    std::vector<QString> texts;
+    texts.reserve(dense.size());
+    for (const Complex &z : dense)
+        texts.push_back(z.re == 0 && z.im == 0 ? QStringLiteral("0") : exact_text(z, eq.complex));
+    return texts;
+}
+
+bool solve_netlist_equations(const NodalEquations &eq, std::vector<Complex> &unknowns)
+{
+    if (!eq.ok || eq.size == 0)
+        return false;
+    if (eq.size > SOLVER_MAX_N)
+        return solve_nodal(eq, unknowns);
+    const std::vector<QString> texts = grid_texts(eq);
+    LinearSystem system{};
+    const int n = eq.size;
+    const TypedSolve solved = solve_typed_system(system, n, [&](int r, int c) { return texts[size_t(r * (n + 1) + c)]; });
+    if (solved.result != TypedSolve::Result::Solved)
+        return false;
+    unknowns.assign(system.solver_vector, system.solver_vector + n);
+    return true;
 }

@@ -76,3 +76,11 @@ bool solve_nodal(const NodalEquations &equations, std::vector<Complex> &unknowns
 
 // A number as the grid's cells take it, exact to the last bit: "%.17g", or "re+iim".
 QString exact_text(const Complex &z, bool complex);
+
+// The equations as the grid's texts, row by row: the n coefficients, then the right-hand
+// side ("0" where an element adds nothing). Solving them as the grid does gives the answer.
+std::vector<QString> grid_texts(const NodalEquations &equations);
+
+// Solves equations of up to the grid's 20 unknowns exactly as the grid does, from their
+// texts; larger ones with solve_nodal. False when they have no single solution.
+bool solve_netlist_equations(const NodalEquations &equations, std::vector<Complex> &unknowns);

@@ -64,6 +64,10 @@ void tst_cli::commands_data()
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<QByteArray>("err");
     const QByteArray none;
+    // 30 resistors of 1 ohm in series across 30 V: 31 unknowns, more than the grid holds.
+    QByteArray ladder = "ladder\nV1 n0 0 30\n";
+    for (int k = 0; k < 30; ++k)
+        ladder += QByteArray("R") + QByteArray::number(k) + " n" + QByteArray::number(k) + " " + (k == 29 ? QByteArray("0") : "n" + QByteArray::number(k + 1)) + " 1\n";
     QTest::newRow("ohm V") << "ohm V I=2 R=3" << none << 0 << QByteArray("V = 6\n") << none;
     QTest::newRow("charge R, help example") << "charge R Vt=2.5 Vo=3.3 t=1m C=100n" << none << 0 << QByteArray("R = 7.05683e3\n") << none;
     QTest::newRow("digits") << "--digits 12 ohm V I=1 R=3.3" << none << 0 << QByteArray("V = 3.3000000000\n") << none;
@@ -134,6 +138,12 @@ void tst_cli::commands_data()
     QTest::newRow("recalc a folder") << "recalc %DIR%" << none << 4 << none << QByteArray("'%DIR%' is a folder, not a file\n");
     QTest::newRow("an empty value") << "ohm V I= R=1" << none << 3 << none << QByteArray("Illegal number(s): I\n");
     QTest::newRow("a sign only") << "ohm V I=- R=+" << none << 3 << none << QByteArray("Illegal number(s): I, R\n");
+    QTest::newRow("netlist") << "netlist -" << QByteArray("divider\nV1 in 0 10\nR1 in out 1k\nR2 out 0 1k\n") << 0 << QByteArray("V(in) = 10\nV(out) = 5\nI(V1) = -5e-3\n") << none;
+    QTest::newRow("netlist: AC at its digits") << "--digits 7 netlist -" << QByteArray("rc\nV1 in 0 AC 1\nR1 in out 1k\nC1 out 0 159.15494309189535n\n.ac lin 1 1k 1k\n") << 0 << QByteArray("V(in) = 1+i0\nV(out) = 0.50000+i-0.5000\nI(V1) = -500e-6+i-500e-6\n") << none;
+    QTest::newRow("netlist: larger than the grid") << "netlist -" << ladder << 0 << QByteArray("V(n0) = 30\nV(n1) = 29\nV(n2) = 28\n...") << none;
+    QTest::newRow("netlist: an error names its line") << "netlist -" << QByteArray("t\nV1 a 0 1\nR1 a 0 x\n") << 3 << none << QByteArray("line 3: R1: 'x' is no number\n");
+    QTest::newRow("netlist: no single solution") << "netlist -" << QByteArray("t\nV1 a 0 1\nR1 a b 1\nE1 b 0 b 0 1\n") << 1 << none << QByteArray("the netlist's equations have no single solution\n");
+    QTest::newRow("netlist - in a batch") << "--batch" << QByteArray("netlist -\n") << 2 << none << QByteArray("line 1: netlist - inside a batch would read the batch itself; give a file\n");
     QTest::newRow("help names every exit status") << "--help" << none << 0 << QByteArray("usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n...") << none;
     QTest::newRow("no command") << "" << none << 2 << none << QByteArray("usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n...");
 }

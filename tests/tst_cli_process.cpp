@@ -110,8 +110,9 @@ void tst_cli_process::completion_data()
 {
     QTest::addColumn<QString>("words");
     QTest::addColumn<QString>("offered");
-    QTest::newRow("commands") << "" << "ohm charge discharge cccap rcfilter deltay rlc solve eseries recalc";
+    QTest::newRow("commands") << "" << "ohm charge discharge cccap rcfilter deltay rlc solve eseries recalc netlist";
     QTest::newRow("a command begun") << "r" << "rcfilter rlc recalc";
+    QTest::newRow("n for netlist") << "n" << "netlist";
     QTest::newRow("unknowns") << "charge " << "Vt Vo t R C";
     QTest::newRow("inputs") << "ohm V " << "I= R=";
     QTest::newRow("inputs not given yet") << "ohm V I=1 " << "R=";
