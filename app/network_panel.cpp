@@ -86,6 +86,11 @@ void NetworkPanel::resize(const NetworkState &state)
         QObject::connect(m_vector[r], &QLineEdit::editingFinished, m_mapper,
                          qOverload<>(&QSignalMapper::map));
         m_mapper->setMapping(m_vector[r], CellId{CellId::Column::Vector, r}.mapped());
+        if (size_t(r) < state.names().size()) {
+            QLabel *name = label(m_names[r], QString(), 80, Qt::AlignLeft);
+            name->setText(state.names()[size_t(r)]);
+            m_grid->addWidget(name, g, n + 5);
+        }
         ++g;
     }
     m_n = n;
@@ -102,6 +107,8 @@ void NetworkPanel::resize(const NetworkState &state)
             gone(m_vector[k]);
             gone(m_results[k]);
         }
+        if (m_names[k] && size_t(k) >= state.names().size())
+            gone(m_names[k]);
         if (k >= h && k < HEADER_ROWS) {
             for (QLabel *&header : m_headers[k])
                 gone(header);

@@ -29,7 +29,8 @@ public:
 
     QLineEdit *widget(CellId id) const;
 
-    // Builds or removes widgets until the panel shows the state's size.
+    // Builds or removes widgets until the panel shows the state's size, and the unknowns'
+    // names when the state has them.
     void resize(const NetworkState &state);
     // What the user typed into the cell, or into every cell, goes to the state.
     void hand_over(CellId id, NetworkState &state) const;
@@ -52,6 +53,7 @@ private:
     QLabel *m_headers[HEADER_ROWS][MAX] = {};
     QLabel *m_row_labels[MAX] = {};
     QLabel *m_vec_labels[MAX] = {};
+    QLabel *m_names[MAX] = {}; // beside the results, only for equations from a netlist
     QLineEdit *m_cells[MAX][MAX] = {};
     QLineEdit *m_vector[MAX] = {};
     QLineEdit *m_results[MAX] = {};

@@ -2,6 +2,7 @@
 
 #include "app/leave_reporter.h"
 #include "app/typing.h"
+#include "app/netlist_dialog.h"
 #include "app/looks.h"
 #include "app/network_panel.h"
 #include "storage/calculation_file.h"
@@ -96,6 +97,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     ui->sb_digits->setValue(m_model.digits);
     connect(ui->actionLoad, &QAction::triggered, this, &ohmara::fread_slot);
     connect(ui->actionSave, &QAction::triggered, this, &ohmara::fwrite_slot);
+    connect(ui->actionNetlist, &QAction::triggered, this, &ohmara::netlist_slot);
     // Users expect "Exit" to leave the program, like the window's own close button.
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui->pb_help, &QPushButton::clicked, this, &ohmara::help_slot);
@@ -371,6 +373,38 @@ void ohmara::network_solve_slot()
     show_network(m_model.network.solve());
 }
 
+void ohmara::netlist_slot()
+{
+    NetlistDialog dialog(this, m_netlist_text, [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Open netlist"), m_file_dir,
+                                            QStringLiteral("Netlists (*.cir *.net *.sp *.spice *.txt);;All (*)"));
+    });
+    const int result = dialog.exec();
+    m_netlist_text = dialog.text();
+    if (result != QDialog::Accepted)
+        return;
+    const NodalEquations &equations = dialog.equations();
+    const std::vector<QString> texts = grid_texts(equations);
+    const int n = equations.size;
+    {
+        const QSignalBlocker quiet(ui->sb_network);
+        ui->sb_network->setValue(n);
+    }
+    m_network->hand_over(m_model.network);
+    m_model.network.resize(n);
+    m_model.network.set_names(equations.names);
+    resize_network();
+    // As if typed: every coefficient and right-hand side written and checked, then solved.
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c <= n; ++c) {
+            const CellId id = c < n ? CellId{CellId::Column::Matrix, r, c} : CellId{CellId::Column::Vector, r};
+            show_network(m_model.network.fill(id, texts[size_t(r * (n + 1) + c)]));
+            show_network(m_model.network.check(id));
+        }
+    }
+    show_network(m_model.network.solve());
+}
+
 void ohmara::network_zero_slot()
 {
     m_network->hand_over(m_model.network);
@@ -435,7 +469,7 @@ void ohmara::load(const QString &name)
         tell(load_failure_text(report, name));
         return;
     }
-    if (report.network_resized) {
+    if (report.network_resized || report.has_network_size) {
         const QSignalBlocker quiet(ui->sb_network);
         ui->sb_network->setValue(m_model.network.size());
         resize_network();

@@ -77,6 +77,8 @@ public slots:
     void calculate4_slot();
     void network_size_slot(int n);
     void network_solve_slot();
+    // File > Netlist…: a netlist's equations into the grid, solved, the unknowns named.
+    void netlist_slot();
     void network_zero_slot();
     void network_edit_slot(int cell);
     void Radio50_slot();
@@ -126,6 +128,8 @@ private:
     QString m_tips[TAB_COUNT][MAX_FIELDS];
     QString m_file_dir;
     FileNameSource m_file_name;
+    // The netlist last typed, for the next time the editor opens.
+    QString m_netlist_text;
     std::unique_ptr<NetworkPanel> m_network;
     LeaveReporter *m_leaves;
 };

@@ -62,6 +62,8 @@ void NetworkState::resize(int n)
             m_results[r].read_only = true;
         }
     }
+    if (n != m_n)
+        m_names.clear();
     m_n = n;
 }
 

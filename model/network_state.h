@@ -48,7 +48,12 @@ public:
     void type(CellId id, const QString &text) { slot(id).text = text; }
     NetworkChange fill(CellId id, const QString &text);
 
+    // A size other than the current one forgets the unknowns' names.
     void resize(int n);
+    // The names of the unknowns, one per row ("V(out)"), when the equations came from a
+    // netlist; none otherwise.
+    void set_names(const std::vector<QString> &names) { m_names = names; }
+    const std::vector<QString> &names() const { return m_names; }
     // Paints a cell the user left: white when it holds a number, real or complex, red when not.
     NetworkChange check(CellId id);
     // Every empty coefficient and right-hand side becomes "0".
@@ -65,4 +70,5 @@ private:
     FieldState m_results[MAX];
     QString m_status;
     LinearSystem m_system{};
+    std::vector<QString> m_names;
 };

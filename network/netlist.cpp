@@ -484,3 +484,9 @@ bool solve_netlist_equations(const NodalEquations &eq, std::vector<Complex> &unk
     unknowns.assign(system.solver_vector, system.solver_vector + n);
     return true;
 }
+
+QString grid_too_small_text(int unknowns)
+{
+    return QStringLiteral("The netlist has %1 unknowns; the grid holds %2. ohmara-cli netlist solves any size.")
+        .arg(unknowns).arg(SOLVER_MAX_N);
+}

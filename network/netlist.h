@@ -81,6 +81,9 @@ QString exact_text(const Complex &z, bool complex);
 // side ("0" where an element adds nothing). Solving them as the grid does gives the answer.
 std::vector<QString> grid_texts(const NodalEquations &equations);
 
+// What the window says of equations the grid cannot hold.
+QString grid_too_small_text(int unknowns);
+
 // Solves equations of up to the grid's 20 unknowns exactly as the grid does, from their
 // texts; larger ones with solve_nodal. False when they have no single solution.
 bool solve_netlist_equations(const NodalEquations &equations, std::vector<Complex> &unknowns);

@@ -380,6 +380,8 @@ LoadReport load_calculation(CalculatorModel &model, const char *path)
     report.has_network_size = l.has_network_size;
     if (l.has_network_size) {
         const int n = l.network_size;
+        // Equations from a file are nobody's netlist.
+        grid.set_names({});
         if (n != grid.size()) {
             grid.resize(n);
             report.network_resized = true;

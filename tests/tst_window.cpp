@@ -63,6 +63,8 @@ private slots:
     void typing_is_limited();
     void save_refuses_what_the_file_cannot_hold_data();
     void save_refuses_what_the_file_cannot_hold();
+    void netlist_data();
+    void netlist();
     void file_failures_data();
     void file_failures();
     void exit_closes();
@@ -502,6 +504,70 @@ void tst_window::save_refuses_what_the_file_cannot_hold()
     if (!line.isEmpty())
         QCOMPARE(lines.value(3), line.toLatin1());
     QCOMPARE(QDir(m_dir.path()).entryList({"texts.oma*", ".ohmara*"}, QDir::Files | QDir::Hidden), QStringList{"texts.oma"});
+}
+
+// File > Netlist…: a pasted netlist fills the grid with its equations, solves them and names
+// each unknown beside its answer; one that is wrong keeps the editor open with the reason.
+void tst_window::netlist_data()
+{
+    QTest::addColumn<QString>("netlist");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QStringList>("answers"); // "name result" per row
+    QTest::newRow("divider") << "divider\nV1 in 0 10\nR1 in out 1k\nR2 out 0 3k\n" << ""
+                             << QStringList{"V(in) 10.000000+i 0.000000", "V(out)  7.500000+i 0.000000", "I(V1) -0.002500+i 0.000000"};
+    QTest::newRow("AC") << "rc\nV1 in 0 AC 1\nR1 in out 1k\nC1 out 0 159.15494309189535n\n.ac lin 1 1k 1k\n" << ""
+                        << QStringList{"V(in)  1.000000+i 0.000000", "V(out)  0.500000+i-0.500000", "I(V1) -0.000500+i-0.000500"};
+    QTest::newRow("an error") << "t\nV1 a 0 1\nR1 a b 1k\n" << "line 3: node 'b' of R1 is connected to nothing else" << QStringList();
+    QString ladder = "ladder\nV1 n0 0 30\n";
+    for (int k = 0; k < 30; ++k)
+        ladder += QString("R%1 n%1 %2 1\n").arg(k).arg(k == 29 ? QString("0") : QString("n%1").arg(k + 1));
+    QTest::newRow("too large for the grid") << ladder << "The netlist has 31 unknowns; the grid holds 20. ohmara-cli netlist solves any size." << QStringList();
+}
+
+void tst_window::netlist()
+{
+    QFETCH(QString, netlist);
+    QFETCH(QString, error);
+    QFETCH(QStringList, answers);
+    resize_grid(2);
+    QString shown_error;
+    bool seen = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = true;
+        auto *text = dialog->findChild<QPlainTextEdit *>("netlist_text");
+        text->setFocus();
+        QGuiApplication::clipboard()->setText(netlist);
+        QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("netlist_solve"), Qt::LeftButton);
+        if (dialog->isVisible()) {
+            auto *label = dialog->findChild<QLabel *>("netlist_error");
+            shown_error = label->isVisible() ? label->text() : QString();
+            dialog->reject();
+        }
+    });
+    m_window->findChild<QAction *>("actionNetlist")->trigger();
+    QVERIFY2(seen, "no netlist editor opened");
+    QCOMPARE(shown_error, error);
+    if (!error.isEmpty()) {
+        QCOMPARE(m_window->findChild<QSpinBox *>("sb_network")->value(), 2);
+        return;
+    }
+    const int n = int(answers.size());
+    QCOMPARE(m_window->findChild<QSpinBox *>("sb_network")->value(), n);
+    QStringList shown;
+    for (int r = 0; r < n; ++r)
+        shown << qobject_cast<QLabel *>(grid_at(r + 1, n + 5))->text() + " " + qobject_cast<QLineEdit *>(grid_at(r + 1, n + 4))->text();
+    QCOMPARE(shown, answers);
+    // The grid works as before: a changed cell solves again, and another size drops the names.
+    QLineEdit *last = qobject_cast<QLineEdit *>(grid_at(n, n + 3));
+    type_into(last, "0");
+    QTest::mouseClick(m_window->findChild<QPushButton *>("network_solve"), Qt::LeftButton);
+    QVERIFY(qobject_cast<QLineEdit *>(grid_at(n, n + 4))->text() != answers.last().section(' ', 1));
+    resize_grid(n + 1);
+    QVERIFY(!grid_at(1, n + 1 + 5));
 }
 
 void tst_window::file_failures_data()

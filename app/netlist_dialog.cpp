@@ -1,0 +1,70 @@
+#include "app/netlist_dialog.h"
+
+#include "model/network_state.h"
+#include "ui_netlist_dialog.h"
+
+#include <QFile>
+#include <QFontDatabase>
+
+namespace {
+
+// A netlist far larger than anyone types; opening stops there.
+constexpr qint64 OPEN_LIMIT = qint64(4) << 20;
+
+} // namespace
+
+NetlistDialog::NetlistDialog(QWidget *parent, const QString &text, std::function<QString()> file_name)
+    : QDialog(parent)
+    , ui(new Ui::NetlistDialog)
+    , m_file_name(std::move(file_name))
+{
+    ui->setupUi(this);
+    ui->netlist_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    ui->netlist_text->setPlainText(text);
+    // Its own background, so the message reads in light and dark palettes alike.
+    ui->netlist_error->setStyleSheet(QStringLiteral("QLabel { background-color: #FFD8D8; color: #000000; padding: 2px }"));
+    ui->netlist_error->hide();
+    connect(ui->netlist_open, &QPushButton::clicked, this, &NetlistDialog::open_file);
+    connect(ui->netlist_solve, &QPushButton::clicked, this, &NetlistDialog::solve);
+    connect(ui->netlist_close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+NetlistDialog::~NetlistDialog()
+{
+    delete ui;
+}
+
+QString NetlistDialog::text() const
+{
+    return ui->netlist_text->toPlainText();
+}
+
+void NetlistDialog::open_file()
+{
+    const QString name = m_file_name();
+    if (name.isEmpty())
+        return;
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui->netlist_error->setText(file.errorString());
+        ui->netlist_error->show();
+        return;
+    }
+    ui->netlist_text->setPlainText(QString::fromUtf8(file.read(OPEN_LIMIT)));
+    ui->netlist_error->hide();
+}
+
+void NetlistDialog::solve()
+{
+    const NetlistRead read = read_netlist(text().toStdString());
+    m_equations = read.ok ? nodal_equations(read.netlist) : NodalEquations{};
+    QString error = !read.ok ? read.error : m_equations.error;
+    if (error.isEmpty() && m_equations.size > NetworkState::MAX)
+        error = grid_too_small_text(m_equations.size);
+    if (error.isEmpty()) {
+        accept();
+        return;
+    }
+    ui->netlist_error->setText(error);
+    ui->netlist_error->show();
+}
