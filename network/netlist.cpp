@@ -3,6 +3,8 @@
 #include "network/typed_system.h"
 #include "numbers/format.h"
 
+#include <QLocale>
+
 #include <Eigen/SparseCore>
 #include <Eigen/SparseLU>
 
@@ -444,12 +446,9 @@ bool solve_nodal(const NodalEquations &eq, std::vector<Complex> &unknowns)
 
 QString exact_text(const Complex &z, bool complex)
 {
-    char buf[80];
-    if (complex)
-        c_snprintf(buf, sizeof buf, "%.17g+i%.17g", z.re, z.im);
-    else
-        c_snprintf(buf, sizeof buf, "%.17g", z.re);
-    return QString::fromLatin1(buf);
+    // The shortest text that reads back as the same double: short where the value is.
+    const auto shortest = [](double x) { return QString::number(x, 'g', QLocale::FloatingPointShortest); };
+    return complex ? shortest(z.re) + QStringLiteral("+i") + shortest(z.im) : shortest(z.re);
 }
 
 std::vector<QString> grid_texts(const NodalEquations &eq)

@@ -74,7 +74,8 @@ NodalEquations nodal_equations(const Netlist &netlist);
 // solution.
 bool solve_nodal(const NodalEquations &equations, std::vector<Complex> &unknowns);
 
-// A number as the grid's cells take it, exact to the last bit: "%.17g", or "re+iim".
+// A number as the grid's cells take it, exact to the last bit: the shortest text that reads
+// back as the same double, or "re+iim".
 QString exact_text(const Complex &z, bool complex);
 
 // The equations as the grid's texts, row by row: the n coefficients, then the right-hand

@@ -267,7 +267,7 @@ void tst_netlist::agrees_with_ngspice()
         const NodalEquations eq = nodal_equations(read.netlist);
         if (!eq.ok)
             continue; // a generated node only capacitors reach, in DC
-        std::vector<Complex> mine;
+        std::vector<Complex> mine, grid;
         QVERIFY2(solve_nodal(eq, mine), qPrintable(netlist));
         QFile file(dir.filePath("n.cir"));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -282,6 +282,11 @@ void tst_netlist::agrees_with_ngspice()
         double largest[2] = {0, 0};
         for (int i = 0; i < eq.size; ++i)
             largest[eq.names[size_t(i)].startsWith('I')] = std::max(largest[eq.names[size_t(i)].startsWith('I')], std::hypot(mine[size_t(i)].re, mine[size_t(i)].im));
+        // The grid's texts of the same equations, solved as the grid solves them, agree too.
+        QVERIFY2(solve_netlist_equations(eq, grid), qPrintable(netlist));
+        for (size_t i = 0; i < mine.size(); ++i)
+            QVERIFY2(std::hypot(grid[i].re - mine[i].re, grid[i].im - mine[i].im) <= 1e-9 * largest[eq.names[i].startsWith('I')] + 1e-15,
+                     qPrintable(QStringLiteral("%1: %2 %3 vs %4 %5\n%6").arg(eq.names[i]).arg(grid[i].re, 0, 'g', 17).arg(grid[i].im, 0, 'g', 17).arg(mine[i].re, 0, 'g', 17).arg(mine[i].im, 0, 'g', 17).arg(netlist)));
         for (int i = 0; i < eq.size; ++i) {
             const QString name = eq.names[size_t(i)];
             const QString key = name.startsWith('V') ? name.mid(2).chopped(1).toLower() : name.mid(2).chopped(1).toLower() + "#branch";
