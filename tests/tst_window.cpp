@@ -411,7 +411,7 @@ void tst_window::help_page()
     qsizetype at = -1;
     for (const char *heading : {"The Problem.", "The Solution.", "Example.", "Numbers.", "Beware",
                                 "Contents", "Ohms law.", "Charge.", "Discharge.", "CC Cap.",
-                                "RC filt.", "D<->Y.", "RLC", "Finally"}) {
+                                "RC filt.", "D<->Y.", "RLC", "Netlists.", "Finally"}) {
         const qsizetype next = text.indexOf(QString("\n%1\n").arg(heading), at + 1);
         QVERIFY2(next > at, heading);
         at = next;
@@ -424,6 +424,7 @@ void tst_window::help_page()
                                   QString("%1 milli seconds").arg(charge(2, 8200) * 1e3, 0, 'f', 2),
                                   QString("%1 milli seconds").arg(charge(2, 10e3) * 1e3, 0, 'f', 1)})
         QVERIFY2(text.simplified().contains(quoted), qPrintable(quoted));
+    QVERIFY(text.simplified().contains("m is milli and meg is mega, so 1M is 1 milli"));
     QString again;
     with_help([&](QDialog *d) { again = "\n" + d->findChild<QTextEdit *>("help_window")->toPlainText(); });
     QCOMPARE(again, text);
@@ -583,6 +584,10 @@ void tst_window::file_failures_data()
     QTest::newRow("load a folder") << "actionLoad" << "folder" << "'%1' is a folder, not a calculation file";
     QTest::newRow("load an empty file") << "actionLoad" << "empty.oma" << "'%1' is empty";
     QTest::newRow("load UTF-16") << "actionLoad" << "utf16.oma" << "'%1' is written in UTF-16; a calculation file is Latin-1 text";
+    QTest::newRow("load UTF-16, big-endian, no mark") << "actionLoad" << "utf16be.oma" << "'%1' is written in UTF-16; a calculation file is Latin-1 text";
+    QTest::newRow("load UTF-32") << "actionLoad" << "utf32.oma" << "'%1' is written in UTF-32; a calculation file is Latin-1 text";
+    QTest::newRow("load another kind of file") << "actionLoad" << "zip.oma" << "'%1' has wrong version number";
+    QTest::newRow("load a device") << "actionLoad" << "/dev/zero" << "'%1' is not a regular file";
     QTest::newRow("load a pipe, without waiting") << "actionLoad" << "fifo.oma" << "'%1' is not a regular file";
     QTest::newRow("load a file cut short") << "actionLoad" << "short.oma" << "'%1' ends after the Discharge tab: the rest was left as it was";
     QTest::newRow("load a file cut inside a tab") << "actionLoad" << "cut.oma" << "'%1' ends inside the Ohms law tab: the rest was left as it was";
@@ -600,13 +605,15 @@ void tst_window::file_failures()
              std::pair{"big.oma", start + "0 3\n1\n1\n1\n1\n2 4\n1\n1\n1\n21 NWS\n"},
              std::pair{"short.oma", start}, std::pair{"cut.oma", QByteArray("270116\n2 0\n5\n")},
              std::pair{"empty.oma", QByteArray()}, std::pair{"protected.oma", QByteArray("mine\n")},
-             std::pair{"utf16.oma", QByteArray("\xff\xfe" "2\0" "7\0" "0\0", 8)}}) {
+             std::pair{"utf16.oma", QByteArray("\xff\xfe" "2\0" "7\0" "0\0", 8)},
+             std::pair{"utf16be.oma", QByteArray("\0" "2\0" "7", 4)}, std::pair{"zip.oma", QByteArray("PK\x03\x04")},
+             std::pair{"utf32.oma", QByteArray("\xff\xfe\0\0" "2\0\0\0", 8)}}) {
         QFile f(m_dir.filePath(file));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
     }
     QVERIFY(QFile::setPermissions(m_dir.filePath("protected.oma"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     QVERIFY(QFile::exists(m_dir.filePath("fifo.oma")) || ::mkfifo(QFile::encodeName(m_dir.filePath("fifo.oma")).constData(), 0600) == 0);
-    const QString path = m_dir.filePath(name);
+    const QString path = name.startsWith('/') ? name : m_dir.filePath(name);
     trigger(qPrintable(action), path);
     QCOMPARE(m_message, message.isEmpty() ? QString() : message.arg(path));
     // No temporary file is left beside a failed save.
