@@ -6,10 +6,12 @@ QString style_sheet(Look look)
 {
     switch (look) {
     case Look::Default: break;
-    case Look::Input: return QStringLiteral("QLineEdit { background-color: #FFF }");
-    case Look::Result: return QStringLiteral("QLineEdit { background-color: #FF8 }");
-    case Look::Bad: return QStringLiteral("QLineEdit { background-color: #F88 }");
-    case Look::Excluded: return QStringLiteral("QLineEdit { background-color: #CCC }");
+    // Each look sets its text colour with its background, so a dark palette's light text
+    // never lands on these light backgrounds.
+    case Look::Input: return QStringLiteral("QLineEdit { background-color: #FFF; color: #000 }");
+    case Look::Result: return QStringLiteral("QLineEdit { background-color: #FF8; color: #000 }");
+    case Look::Bad: return QStringLiteral("QLineEdit { background-color: #F88; color: #000 }");
+    case Look::Excluded: return QStringLiteral("QLineEdit { background-color: #CCC; color: #4A4A4A }");
     }
     return QString();
 }

@@ -2,9 +2,33 @@
 #include "app/ohmara.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char *const USAGE = "usage: ohmara [FILE.oma]\n"
+                          "  Opens the calculator, and the calculation file when one is given.\n"
+                          "  -h, --help     this text\n"
+                          "  -V, --version  the version\n";
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // Answered before any window or display is needed.
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-V")) {
+            std::printf("ohmara %s\n", OHMARA_VERSION);
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(USAGE, stdout);
+            return 0;
+        }
+    }
     Q_INIT_RESOURCE(pics);
     int status = 0;
     {
@@ -12,6 +36,10 @@ int main(int argc, char *argv[])
         set_up_application();
         ohmara window;
         window.show();
+        // A file given on the command line, or by a file manager, loads once the window shows.
+        const QStringList args = QApplication::arguments();
+        if (args.size() > 1)
+            QTimer::singleShot(0, &window, [&window, file = args.at(1)] { window.load(file); });
         status = app.exec();
     }
     Q_CLEANUP_RESOURCE(pics);

@@ -15,7 +15,11 @@
 #include <QMenu>
 #include <QSettings>
 #include <QFile>
+#include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QTabBar>
 #include <QHash>
 #include <QImageReader>
 #include <QLabel>
@@ -83,7 +87,8 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     };
     for (const auto &[label, path] : picture_labels)
         pictures->add(label, QString::fromLatin1(path));
-    m_file_dir = QStringLiteral(".");
+    // The dialogs open where the user last saved or loaded.
+    m_file_dir = QSettings().value(QStringLiteral("directory"), QDir::homePath()).toString();
     m_file_name = [this](bool saving) {
         const QString filter = QStringLiteral("*.oma;;All (*.*)");
         return saving ? QFileDialog::getSaveFileName(this, QStringLiteral("Save"), m_file_dir, filter)
@@ -98,6 +103,13 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionLoad, &QAction::triggered, this, &ohmara::fread_slot);
     connect(ui->actionSave, &QAction::triggered, this, &ohmara::fwrite_slot);
     connect(ui->actionNetlist, &QAction::triggered, this, &ohmara::netlist_slot);
+    // The shortcuts every desktop program has; F1 is Help!.
+    ui->actionSave->setShortcut(QKeySequence::Save);
+    ui->actionLoad->setShortcut(QKeySequence::Open);
+    // Some platforms name no key for Quit; Ctrl+Q is what Linux desktops use.
+    const QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
+    ui->actionExit->setShortcuts(quit.isEmpty() ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Q)} : quit);
+    ui->pb_help->setShortcut(QKeySequence::HelpContents);
     // Users expect "Exit" to leave the program, like the window's own close button.
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui->pb_help, &QPushButton::clicked, this, &ohmara::help_slot);
@@ -173,7 +185,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->network_solve, &QPushButton::pressed, this, &ohmara::network_solve_slot);
     connect(ui->network_zero, &QPushButton::pressed, this, &ohmara::network_zero_slot);
 
-    ui->calc6_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #FF8 }"));
+    ui->calc6_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #FF8; color: #000 }"));
     show_everything();
 }
 
@@ -373,6 +385,52 @@ void ohmara::network_solve_slot()
     show_network(m_model.network.solve());
 }
 
+QList<QWidget *> ohmara::focus_order() const
+{
+    QList<QWidget *> order{ui->sb_digits, ui->cb_series, ui->pb_help, ui->tabWidget->tabBar()};
+    const int t = ui->tabWidget->currentIndex();
+    if (t == TAB_RLC)
+        order << ui->pd_series6;
+    const TabDefinition &d = m_model.tab(t).definition();
+    // Of a group of radio buttons only the chosen one takes the focus, as Qt keeps it.
+    for (int m = 0; m < d.choices; ++m) {
+        if (m_tabs[t].radios[m]->isChecked())
+            order << m_tabs[t].radios[m];
+    }
+    for (int i = 0; i < d.field_count; ++i)
+        order << m_tabs[t].fields[i];
+    if (t == TAB_RLC)
+        order << ui->calc6_text;
+    if (t == TAB_OHM) {
+        order << ui->network_zero << ui->network_solve << ui->sb_network;
+        for (int r = 0; r < m_network->size(); ++r) {
+            for (int c = 0; c <= m_network->size(); ++c)
+                order << m_network->widget(c < m_network->size() ? CellId{CellId::Column::Matrix, r, c} : CellId{CellId::Column::Vector, r});
+        }
+    }
+    return order;
+}
+
+bool ohmara::focusNextPrevChild(bool next)
+{
+    const QList<QWidget *> order = focus_order();
+    QWidget *now = QApplication::focusWidget();
+    // A spin box's or combo box's inner editor stands for the box.
+    while (now && !order.contains(now) && now != this)
+        now = now->parentWidget();
+    const int at = order.indexOf(now);
+    if (at < 0)
+        return QMainWindow::focusNextPrevChild(next);
+    for (int step = 1; step <= order.size(); ++step) {
+        QWidget *w = order[(at + (next ? step : order.size() - step)) % order.size()];
+        if (w && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
+
 void ohmara::netlist_slot()
 {
     NetlistDialog dialog(this, m_netlist_text, [this] {
@@ -438,11 +496,21 @@ void tell(const QString &text)
 
 } // namespace
 
+void ohmara::remember_folder(const QString &name)
+{
+    m_file_dir = QFileInfo(name).absolutePath();
+    QSettings().setValue(QStringLiteral("directory"), m_file_dir);
+}
+
 void ohmara::fwrite_slot()
 {
-    const QString name = m_file_name(true);
+    QString name = m_file_name(true);
     if (name.isEmpty())
         return;
+    // Without its extension the Load dialog would not list the file.
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".oma");
+    remember_folder(name);
     for (int t = 0; t < TAB_COUNT; ++t)
         hand_over(t);
     m_network->hand_over(m_model.network);
@@ -455,8 +523,10 @@ void ohmara::fwrite_slot()
 void ohmara::fread_slot()
 {
     const QString name = m_file_name(false);
-    if (!name.isEmpty())
-        load(name);
+    if (name.isEmpty())
+        return;
+    remember_folder(name);
+    load(name);
 }
 
 void ohmara::load(const QString &name)

@@ -36,6 +36,8 @@ public:
     // puts something else here. An empty name cancels.
     using FileNameSource = std::function<QString(bool saving)>;
     void set_file_name_source(FileNameSource source) { m_file_name = std::move(source); }
+    // Loads a calculation file as File > Load does; a message box says what went wrong.
+    void load(const QString &name);
 
     // Width in characters of every answer a formula tab writes.
     int digits() const { return m_model.digits; }
@@ -101,6 +103,12 @@ private:
         QLabel *error = nullptr;
     };
 
+    // Tab and Backtab walk every control of the tab shown, the header's too, in reading order.
+    bool focusNextPrevChild(bool next) override;
+    QList<QWidget *> focus_order() const;
+    // The folder of a file the user chose, for the next dialog, also after a restart.
+    void remember_folder(const QString &name);
+
     void select(int tab, int m);
     void recalculate(int tab);
     // What the user typed into a tab's fields goes to the model.
@@ -113,7 +121,6 @@ private:
     void show_everything();
     void show_network(const NetworkChange &change);
     void resize_network();
-    void load(const QString &name);
     // The titles of the tabs as shown, for messages that name a place in a calculation.
     TabTitle tab_title() const;
 

@@ -10,6 +10,14 @@ target_compile_definitions(ohmara_common INTERFACE
     QT_NO_CAST_FROM_BYTEARRAY
     QT_DISABLE_DEPRECATED_BEFORE=0x060400)
 
+# The hardening Debian builds with. Fortify needs optimisation, and the sanitizers bring
+# their own checks.
+if(NOT OHMARA_SANITIZE AND NOT OHMARA_FUZZ)
+    target_compile_options(ohmara_common INTERFACE -fstack-protector-strong
+        $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
+    target_link_options(ohmara_common INTERFACE -Wl,-z,relro,-z,now)
+endif()
+
 if(OHMARA_SANITIZE)
     target_compile_options(ohmara_common INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

@@ -1,3 +1,4 @@
+#include "app/looks.h"
 #include "app/ohmara.h"
 #include "calculators/capacitor.h"
 #include "storage/calculation_file.h"
@@ -29,6 +30,8 @@
 #include <sys/stat.h>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <cmath>
 
 #include <functional>
 #include <tuple>
@@ -65,6 +68,10 @@ private slots:
     void save_refuses_what_the_file_cannot_hold();
     void netlist_data();
     void netlist();
+    void keys_data();
+    void keys();
+    void save_adds_the_extension_and_remembers_the_folder();
+    void legible_in_a_dark_palette();
     void file_failures_data();
     void file_failures();
     void exit_closes();
@@ -148,11 +155,14 @@ void tst_window::with_help(const std::function<void(QDialog *)> &look)
 // holds it.
 void tst_window::snapshot(const CalculatorModel &model, QStringList &window, QStringList &held)
 {
-    static const QStringList looks = {"", "QLineEdit { background-color: #FFF }", "QLineEdit { background-color: #FF8 }",
-                                      "QLineEdit { background-color: #F88 }", "QLineEdit { background-color: #CCC }"};
+    // A look by the background its style sheet paints; none before any painting.
+    static const QStringList looks = {"", "#FFF", "#FF8", "#F88", "#CCC"};
+    const auto background = [](const QLineEdit *e) {
+        return e->styleSheet().section("background-color: ", 1).section(';', 0, 0);
+    };
     auto field = [&](const QString &name, const QLineEdit *e, const FieldState &f) {
         const QString line = "%1 '%2' look %3 read-only %4 enabled %5";
-        window << line.arg(name, e->text()).arg(looks.indexOf(e->styleSheet())).arg(e->isReadOnly()).arg(e->isEnabled());
+        window << line.arg(name, e->text()).arg(looks.indexOf(background(e))).arg(e->isReadOnly()).arg(e->isEnabled());
         held << line.arg(name, f.text).arg(int(f.look)).arg(f.read_only).arg(f.enabled);
     };
     for (int t = 0; t < TAB_COUNT; ++t) {
@@ -390,7 +400,7 @@ void tst_window::grid_layout()
         auto *result = qobject_cast<QLineEdit *>(grid_at(g, n + 4));
         QCOMPARE(result->size(), QSize(160, 20));
         QVERIFY(result->isReadOnly());
-        QCOMPARE(result->styleSheet(), QString("QLineEdit { background-color: #FF8 }"));
+        QCOMPARE(result->styleSheet(), QString("QLineEdit { background-color: #FF8; color: #000 }"));
     }
     // Nothing beyond the grid: n header labels per header row, n labels, n x n + 2n cells.
     auto *grid = m_window->findChild<QGridLayout *>("gridLayout");
@@ -571,13 +581,115 @@ void tst_window::netlist()
     QVERIFY(!grid_at(1, n + 1 + 5));
 }
 
+// The desktop's shortcuts, a File menu mnemonic that takes no letter from a field, and Tab
+// through every control of the tab shown.
+void tst_window::keys_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("Ctrl+S saves") << QKeySequence(QKeySequence::Save) << "save";
+    QTest::newRow("Ctrl+O loads") << QKeySequence(QKeySequence::Open) << "load";
+    QTest::newRow("F1 is Help!") << QKeySequence(Qt::Key_F1) << "help";
+    QTest::newRow("Alt+F opens the menu") << QKeySequence(Qt::ALT | Qt::Key_F) << "menu";
+    QTest::newRow("Tab reaches every control") << QKeySequence(Qt::Key_Tab) << "tab";
+    QTest::newRow("Ctrl+Q quits") << QKeySequence(Qt::CTRL | Qt::Key_Q) << "quit";
+}
+
+void tst_window::keys()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, effect);
+    resize_grid(1);
+    QApplication::processEvents(); // new cells show once the event loop runs
+    QLineEdit *start = field_at(0, 1);
+    start->setFocus();
+    QString asked;
+    m_window->set_file_name_source([&asked](bool saving) { asked = saving ? "save" : "load"; return QString(); });
+    if (effect == "help") {
+        // A button's shortcut clicks it a moment later, as a click that can be seen.
+        bool seen = false;
+        QTimer watchdog;
+        connect(&watchdog, &QTimer::timeout, this, [&] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                seen = true, dialog->close();
+        });
+        watchdog.start(10);
+        QTest::keySequence(start, keys);
+        QTRY_VERIFY(seen);
+    } else if (effect == "menu") {
+        QTest::keySequence(start, keys);
+        QVERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        QApplication::activePopupWidget()->close();
+        QCOMPARE(start->text(), QString("1"));
+    } else if (effect == "tab") {
+        QStringList reached;
+        for (int i = 0; i < 14; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(reached.join(' '), QString("Value02 network_zero network_solve sb_network   sb_digits cb_series pb_help qt_tabwidget_tabbar Radio00 Value00 Value01 Value02"));
+        QCOMPARE(QApplication::focusWidget(), field_at(0, 2));
+    } else if (effect == "quit") {
+        QTest::keySequence(start, keys);
+        QVERIFY(!m_window->isVisible());
+    } else {
+        QTest::keySequence(start, keys);
+        QCOMPARE(asked, effect);
+    }
+}
+
+// Save adds ".oma" to a name without an extension, and the dialogs open in the folder used last.
+void tst_window::save_adds_the_extension_and_remembers_the_folder()
+{
+    const QString bare = m_dir.filePath("bare");
+    trigger("actionSave", bare);
+    QVERIFY(QFile::exists(bare + ".oma"));
+    QVERIFY(!QFile::exists(bare));
+    QCOMPARE(QSettings().value("directory").toString(), m_dir.path());
+}
+
+// In a dark palette every look of a field, a grid cell and the RLC panel keeps a contrast of
+// at least 4.5:1 (WCAG AA) between its text and its background.
+void tst_window::legible_in_a_dark_palette()
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
+    dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+    dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    auto contrast = [&](QWidget *w) {
+        w->ensurePolished();
+        const QPalette::ColorGroup group = w->isEnabled() ? QPalette::Active : QPalette::Disabled;
+        const double a = luminance(w->palette().color(group, QPalette::Text));
+        const double b = luminance(w->palette().color(group, QPalette::Base));
+        return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    };
+    for (const QPalette &palette : {light, dark}) {
+        QApplication::setPalette(palette);
+        resize_grid(1);
+        for (QWidget *w : {static_cast<QWidget *>(field_at(6, 0)), static_cast<QWidget *>(cell(0, 0)),
+                           static_cast<QWidget *>(m_window->findChild<QPlainTextEdit *>("calc6_text"))}) {
+            for (Look look : {Look::Input, Look::Result, Look::Bad, Look::Excluded}) {
+                if (auto *e = qobject_cast<QLineEdit *>(w))
+                    show_look(e, FieldState{QString(), look, look == Look::Result, look != Look::Excluded});
+                QVERIFY2(contrast(w) >= 4.5, qPrintable(QString("%1 in look %2: %3:1").arg(w->objectName()).arg(int(look)).arg(contrast(w))));
+            }
+        }
+    }
+    QApplication::setPalette(light);
+}
+
 void tst_window::file_failures_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
     QTest::newRow("save into a vanished folder") << "actionSave" << "gone/x.oma" << "Could not open '%1' for writing: No such file or directory";
-    QTest::newRow("save over a folder") << "actionSave" << "folder" << "Could not open '%1' for writing: Is a directory";
+    QTest::newRow("save over a folder") << "actionSave" << "folder.oma" << "Could not open '%1' for writing: Is a directory";
     QTest::newRow("save over a write-protected file") << "actionSave" << "protected.oma" << "Could not open '%1' for writing: Permission denied";
     QTest::newRow("load a missing file") << "actionLoad" << "missing.oma" << "Could not open '%1' for reading";
     QTest::newRow("load a wrong version") << "actionLoad" << "old.oma" << "'%1' has wrong version number";
@@ -599,7 +711,7 @@ void tst_window::file_failures()
     QFETCH(QString, action);
     QFETCH(QString, name);
     QFETCH(QString, message);
-    QVERIFY(QDir(m_dir.path()).mkpath("folder"));
+    QVERIFY(QDir(m_dir.path()).mkpath("folder") && QDir(m_dir.path()).mkpath("folder.oma"));
     const QByteArray start = "270116\n2 0\n5\n5\n5\n0 1\n1\n1\n1\n1\n1\n0 2\n1\n1\n1\n1\n1\n";
     for (const auto &[file, content] : {std::pair{"old.oma", QByteArray("27011\n")},
              std::pair{"big.oma", start + "0 3\n1\n1\n1\n1\n2 4\n1\n1\n1\n21 NWS\n"},
@@ -617,7 +729,7 @@ void tst_window::file_failures()
     trigger(qPrintable(action), path);
     QCOMPARE(m_message, message.isEmpty() ? QString() : message.arg(path));
     // No temporary file is left beside a failed save.
-    QCOMPARE(QDir(m_dir.path()).entryList({"folder.*", "x.oma*"}), QStringList());
+    QCOMPARE(QDir(m_dir.path()).entryList({"folder.*", "x.oma*"}, QDir::Files | QDir::Hidden), QStringList());
     // A load stopped early leaves the tabs after it alone.
     QCOMPARE(field("Value50")->text(), QString("3"));
     const bool loaded = name == "big.oma" || name == "short.oma" || name == "cut.oma";
