@@ -412,18 +412,32 @@ int open_input(Context &cx, const std::string &name, std::ifstream &file)
     return CLI_OK;
 }
 
+// The input of a command that reads "FILE" or "-": standard input, which inside a batch holds
+// the batch itself and is refused there. Null, with the status, when there is none.
+std::istream *command_input(Context &cx, const std::vector<std::string> &args, std::ifstream &file, int &status)
+{
+    if (args.size() != 2) {
+        status = cx.fail(CLI_USAGE, args[0] + " needs a file, or - for standard input");
+        return nullptr;
+    }
+    if (args[1] == "-" && cx.in_batch) {
+        status = cx.fail(CLI_USAGE, args[0] + " - inside a batch would read the batch itself; give a file");
+        return nullptr;
+    }
+    status = open_input(cx, args[1], file);
+    return status != CLI_OK ? nullptr : args[1] == "-" ? &cx.in : &file;
+}
+
 // One equation per line: the coefficients, then the right-hand side, separated by blanks.
 // Reading stops at the first line past the grid's 20 equations.
 int solve(Context &cx, const std::vector<std::string> &args)
 {
-    if (args.size() != 2)
-        return cx.fail(CLI_USAGE, "solve needs a file, or - for standard input");
-    if (args[1] == "-" && cx.in_batch)
-        return cx.fail(CLI_USAGE, "solve - inside a batch would read the batch itself; give a file");
     std::ifstream file;
-    if (const int status = open_input(cx, args[1], file))
+    int status = CLI_OK;
+    std::istream *input = command_input(cx, args, file, status);
+    if (!input)
         return status;
-    std::istream &in = args[1] == "-" ? cx.in : file;
+    std::istream &in = *input;
     std::vector<std::vector<std::string>> rows;
     std::string line;
     for (long number = 1;; ++number) {
@@ -485,14 +499,12 @@ constexpr size_t NETLIST_LIMIT = size_t(64) << 20;
 // A SPICE netlist: every node voltage and source current, as V(out) = 2.5 at the digits.
 int netlist(Context &cx, const std::vector<std::string> &args)
 {
-    if (args.size() != 2)
-        return cx.fail(CLI_USAGE, "netlist needs a file, or - for standard input");
-    if (args[1] == "-" && cx.in_batch)
-        return cx.fail(CLI_USAGE, "netlist - inside a batch would read the batch itself; give a file");
     std::ifstream file;
-    if (const int status = open_input(cx, args[1], file))
+    int status = CLI_OK;
+    std::istream *input = command_input(cx, args, file, status);
+    if (!input)
         return status;
-    std::istream &in = args[1] == "-" ? cx.in : file;
+    std::istream &in = *input;
     std::string text, line;
     for (LineRead read; (read = read_line(in, line, false)) != LineRead::End;) {
         if (read == LineRead::TooLong || text.size() + line.size() > NETLIST_LIMIT)
