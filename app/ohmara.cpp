@@ -16,6 +16,9 @@
 #include <QSettings>
 #include <QFile>
 #include <QApplication>
+#include <QFontMetrics>
+
+#include <cmath>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -29,6 +32,34 @@
 #include <QRadioButton>
 #include <QSignalMapper>
 #include <QStatusBar>
+
+namespace {
+
+// The tab pages place their widgets by pixel, as drawn for a 9-point font. A larger desktop
+// font scales those places and the fixed sizes by the ratio of the fonts' heights, so no text
+// clips and the window grows only as the font needs; at 9 points nothing moves.
+void fit_to_font(QWidget *root)
+{
+    QFont drawn = root->font();
+    drawn.setPointSizeF(9);
+    const double factor = double(QFontMetrics(root->font()).height()) / QFontMetrics(drawn).height();
+    if (!(factor > 1.0))
+        return;
+    const auto scaled = [factor](int v) { return v >= QWIDGETSIZE_MAX ? v : int(std::ceil(v * factor)); };
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        w->setMinimumSize(scaled(w->minimumWidth()), scaled(w->minimumHeight()));
+        w->setMaximumSize(scaled(w->maximumWidth()), scaled(w->maximumHeight()));
+        QWidget *parent = w->parentWidget();
+        if (parent && !parent->layout()) {
+            const QRect g = w->geometry();
+            w->setGeometry(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
+        }
+    }
+}
+
+} // namespace
 
 namespace {
 
@@ -73,6 +104,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     , m_leaves(new LeaveReporter(this))
 {
     ui->setupUi(this);
+    fit_to_font(ui->tabWidget);
     auto *pictures = new PictureLoader(this);
     const std::pair<QLabel *, const char *> picture_labels[] = {
         {ui->Formula0, ":/pics/UOhmplus.png"},

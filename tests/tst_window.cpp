@@ -24,11 +24,14 @@
 #include <QStatusBar>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
 #include <QTextEdit>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <cmath>
@@ -72,6 +75,8 @@ private slots:
     void keys();
     void save_adds_the_extension_and_remembers_the_folder();
     void legible_in_a_dark_palette();
+    void nothing_clips_data();
+    void nothing_clips();
     void file_failures_data();
     void file_failures();
     void exit_closes();
@@ -681,6 +686,52 @@ void tst_window::legible_in_a_dark_palette()
         }
     }
     QApplication::setPalette(light);
+}
+
+// At the desktop fonts people use, every label, radio button, field text and RLC panel line
+// shows whole; at 9 points the window keeps its drawn geometry.
+void tst_window::nothing_clips_data()
+{
+    QTest::addColumn<double>("points");
+    QTest::newRow("9 pt") << 9.0;
+    QTest::newRow("10 pt") << 10.0;
+    QTest::newRow("11 pt") << 11.0;
+}
+
+void tst_window::nothing_clips()
+{
+    QFETCH(double, points);
+    const QFont before = QApplication::font();
+    QFont font = before;
+    font.setPointSizeF(points);
+    QApplication::setFont(font);
+    ohmara window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QStringList clipped;
+    auto *tabs = window.findChild<QTabWidget *>("tabWidget");
+    for (int t = 0; t < tabs->count(); ++t) {
+        tabs->setCurrentIndex(t);
+        QApplication::processEvents();
+        for (QWidget *w : window.findChildren<QWidget *>()) {
+            if (!w->isVisible())
+                continue;
+            const QFontMetrics m = w->fontMetrics();
+            int need = 0, has = 0;
+            if (auto *l = qobject_cast<QLabel *>(w); l && !l->wordWrap() && l->pixmap().isNull())
+                need = m.horizontalAdvance(l->text()), has = l->contentsRect().width();
+            else if (auto *r = qobject_cast<QRadioButton *>(w))
+                need = r->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) + r->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) + m.horizontalAdvance(r->text()), has = r->width();
+            else if (auto *e = qobject_cast<QLineEdit *>(w); e && e->objectName().startsWith("Value"))
+                need = m.horizontalAdvance(e->text()), has = e->contentsRect().width() - 4;
+            else if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+                need = int(p->document()->size().height() * m.lineSpacing()), has = p->viewport()->height();
+            if (need > has)
+                clipped << QString("%1 on tab %2: %3 > %4").arg(w->objectName()).arg(t).arg(need).arg(has);
+        }
+    }
+    QApplication::setFont(before);
+    QCOMPARE(clipped, QStringList());
 }
 
 void tst_window::file_failures_data()
