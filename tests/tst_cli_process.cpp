@@ -111,21 +111,16 @@ void tst_cli_process::completion_data()
     QTest::addColumn<QString>("words");
     QTest::addColumn<QString>("offered");
     QTest::newRow("commands") << "" << "ohm charge discharge cccap rcfilter deltay rlc solve eseries recalc netlist";
-    QTest::newRow("a command begun") << "r" << "rcfilter rlc recalc";
     QTest::newRow("n for netlist") << "n" << "netlist";
     QTest::newRow("unknowns") << "charge " << "Vt Vo t R C";
     QTest::newRow("inputs") << "ohm V " << "I= R=";
-    QTest::newRow("inputs not given yet") << "ohm V I=1 " << "R=";
     QTest::newRow("after options") << "--digits 12 --json cccap I " << "t= C= V=";
     QTest::newRow("directions") << "deltay " << "to-delta to-star";
-    QTest::newRow("inputs of a direction") << "deltay to-delta R" << "Ra= Rb= Rc=";
     QTest::newRow("circuits") << "rlc " << "series parallel lrc";
     QTest::newRow("unknowns of a circuit") << "rlc lrc " << "R L C F Z";
     QTest::newRow("only what the circuit uses") << "rlc series F " << "L= C= Z=";
     QTest::newRow("series of eseries") << "eseries E1" << "E12 E192";
-    QTest::newRow("series option") << "--series E4" << "E48";
     QTest::newRow("options") << "ohm V --j" << "--json --json-lines";
-    QTest::newRow("digits") << "--digits 3" << "30 31 32";
 }
 
 void tst_cli_process::completion()
