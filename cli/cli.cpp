@@ -2,6 +2,8 @@
 
 #include "model/calculator_model.h"
 #include "model/standard_values.h"
+#include "calculators/capacitor.h"
+#include "calculators/response.h"
 #include "network/netlist.h"
 #include "network/typed_system.h"
 #include "storage/calculation_file.h"
@@ -29,7 +31,11 @@ const char *const USAGE =
     "       ohmara-cli solve FILE|-      (one equation a line: coefficients, then the right side)\n"
     "       ohmara-cli eseries E3|E6|E12|E24|E48|E96|E192 VALUE\n"
     "       ohmara-cli recalc FILE.oma   (every tab of a calculation file, recalculated)\n"
-    "       ohmara-cli netlist FILE|-    (a SPICE netlist: node voltages and source currents)\n"
+    "       ohmara-cli netlist FILE|-    (a SPICE netlist: node voltages and source currents,\n"
+    "                                    over its .ac sweep as CSV when it has one)\n"
+    "       ohmara-cli sweep rcfilter R=.. C=..   |   sweep rlc CIRCUIT R=.. L=.. C=.. [F=..]\n"
+    "                          [--from F1] [--to F2] [--points N]  (frequency response as CSV:\n"
+    "                          frequency, gain in dB or |Z| in ohms, phase in degrees)\n"
     "       ohmara-cli --batch [FILE|-]  (one command a line; # comments and blank lines skipped)\n"
     "options, before or after the command (-- ends them):\n"
     "  --digits N, --digits=N  characters per number, 6 to 32 (9)\n"
@@ -185,6 +191,8 @@ struct Context
     Format format = Format::Text;
     int series = -1; // an index into SERIES_NAMES, or none
     bool in_batch = false;
+    // --from, --to and --points of a sweep, as typed.
+    std::map<std::string, std::string> sweep_options;
 
     // What this command prints; handed to the output when it is done.
     std::string out;
@@ -493,6 +501,32 @@ int solve(Context &cx, const std::vector<std::string> &args)
     return CLI_OK;
 }
 
+// Curves as CSV, or in JSON as the document's "curves": name, unit, the marked frequency and
+// the points, every number exact.
+int print_curves(Context &cx, const std::vector<ResponseCurve> &curves)
+{
+    if (!cx.json()) {
+        cx.out += response_csv(curves);
+        return CLI_OK;
+    }
+    QJsonArray list;
+    for (const ResponseCurve &curve : curves) {
+        QJsonObject object;
+        object["quantity"] = curve.magnitude_name;
+        object["unit"] = curve.magnitude_unit;
+        object["marked"] = std::isfinite(curve.marked)
+            ? QJsonValue(QJsonObject{{"name", curve.marked_name}, {"frequency", curve.marked}})
+            : QJsonValue(QJsonValue::Null);
+        QJsonArray points;
+        for (const ResponsePoint &p : curve.points)
+            points.append(QJsonObject{{"frequency", p.frequency}, {"magnitude", p.magnitude}, {"phase", p.phase_deg}});
+        object["points"] = points;
+        list.append(object);
+    }
+    cx.document["curves"] = list;
+    return CLI_OK;
+}
+
 // Netlists past this size are no hand-written circuit; reading stops there.
 constexpr size_t NETLIST_LIMIT = size_t(64) << 20;
 
@@ -519,6 +553,15 @@ int netlist(Context &cx, const std::vector<std::string> &args)
     const NodalEquations equations = nodal_equations(read.netlist);
     if (!equations.ok)
         return cx.fail(CLI_ILLEGAL, equations.error.toStdString());
+    if (read.netlist.swept()) {
+        const NetlistSweep swept = sweep_netlist(read.netlist);
+        if (!swept.error.isEmpty())
+            return cx.fail(CLI_GUARD, swept.error.toStdString());
+        std::vector<ResponseCurve> curves;
+        for (int i = 0; i < int(swept.names.size()); ++i)
+            curves.push_back(netlist_response(swept, i));
+        return print_curves(cx, curves);
+    }
     std::vector<Complex> x;
     if (!solve_netlist_equations(equations, x))
         return cx.fail(CLI_GUARD, "the netlist's equations have no single solution");
@@ -533,6 +576,92 @@ int netlist(Context &cx, const std::vector<std::string> &args)
         cx.answer(name, text.toStdString(), object);
     }
     return CLI_OK;
+}
+
+// A frequency given on the command line, in the fields' notation.
+int sweep_frequency(Context &cx, const char *option, double &value)
+{
+    const auto given = cx.sweep_options.find(option);
+    if (given == cx.sweep_options.end())
+        return CLI_OK;
+    Complex z{};
+    if (parse_value(QString::fromStdString(given->second), z) != KIND_REAL)
+        return cx.fail(CLI_ILLEGAL, std::string(option) + " takes a frequency: " + given->second);
+    value = z.re;
+    return CLI_OK;
+}
+
+// The frequency response of the RC filt. stage or an RLC circuit, around its corner or
+// resonance unless --from, --to and --points say otherwise.
+int sweep(Context &cx, const std::vector<std::string> &args)
+{
+    const int t = args.size() > 1 ? tab_index(args[1].c_str()) : -1;
+    if (t != TAB_RC_FILTER && t != TAB_RLC)
+        return cx.fail(CLI_USAGE, "sweep takes rcfilter or rlc");
+    const TabDefinition &d = TAB_DEFINITIONS[t];
+    int circuit = 0;
+    size_t first = 2;
+    if (t == TAB_RLC) {
+        circuit = -1;
+        for (int c = 0; c < RLC_CIRCUITS; ++c) {
+            if (args.size() > 2 && args[2] == RLC_CIRCUIT_DEFINITIONS[c].name)
+                circuit = c;
+        }
+        if (circuit < 0)
+            return cx.fail(CLI_USAGE, "sweep rlc needs series, parallel or lrc");
+        first = 3;
+    }
+    std::map<int, std::string> texts;
+    if (int status = collect(cx, d, args.begin() + long(first), args.end(), texts))
+        return status;
+    // What the curve needs: R and C of the stage; R, L and C of the circuit, F if wanted.
+    const std::vector<int> needed = t == TAB_RLC ? std::vector<int>{0, 1, 2} : std::vector<int>{0, 1};
+    double v[MAX_FIELDS] = {};
+    v[3] = std::nan("");
+    for (const auto &[i, text] : texts) {
+        const bool wanted = std::find(needed.begin(), needed.end(), i) != needed.end() || (t == TAB_RLC && i == 3);
+        if (!wanted)
+            return cx.fail(CLI_USAGE, std::string(d.quantities[i].name) + " is not given to a sweep; it is what the curve shows");
+        Complex z{};
+        if (parse_value(QString::fromStdString(text), z) != KIND_REAL)
+            return cx.fail(CLI_ILLEGAL, std::string(ILLEGAL_NUMBERS) + ": " + d.quantities[i].name);
+        v[i] = z.re;
+    }
+    for (int i : needed) {
+        if (!texts.count(i))
+            return cx.fail(CLI_USAGE, std::string("missing value: ") + d.quantities[i].name);
+    }
+    SweepRange range;
+    const bool chosen = !cx.sweep_options.empty();
+    if (chosen) {
+        range.points = 201;
+        range.from = std::nan("");
+        range.to = std::nan("");
+        if (int status = sweep_frequency(cx, "--from", range.from))
+            return status;
+        if (int status = sweep_frequency(cx, "--to", range.to))
+            return status;
+        if (const auto p = cx.sweep_options.find("--points"); p != cx.sweep_options.end()) {
+            char *end = nullptr;
+            const long n = std::strtol(p->second.c_str(), &end, 10);
+            range.points = p->second.empty() || *end || n < 1 || n > SWEEP_MAX_POINTS ? 0 : int(n);
+        }
+        if (!cx.sweep_options.count("--from") || !cx.sweep_options.count("--to"))
+            return cx.fail(CLI_USAGE, "--from and --to go together");
+        if (const QString problem = sweep_range_error(range); !problem.isEmpty())
+            return cx.fail(CLI_USAGE, problem.toStdString());
+    }
+    ResponseCurve curve;
+    if (t == TAB_RC_FILTER) {
+        const double values[3] = {v[0], v[1], 0};
+        const Outcome fc = rc_filter(2, values);
+        curve = rc_filter_response(v[0], v[1], fc.kind == Outcome::Kind::Answer ? fc.value : 0, chosen ? &range : nullptr);
+    } else {
+        curve = rlc_response(circuit, RlcValues{v[0], v[1], v[2], v[3], Complex{0, 0}}, chosen ? &range : nullptr);
+    }
+    if (!curve.error.isEmpty())
+        return cx.fail(CLI_GUARD, curve.error.toStdString());
+    return print_curves(cx, {curve});
 }
 
 int eseries(Context &cx, const std::vector<std::string> &args)
@@ -670,13 +799,18 @@ int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &
         }
         const size_t eq = a.find('=');
         const std::string name = a.substr(0, eq);
-        if (name != "--digits" && name != "--series")
+        const bool sweep_option = name == "--from" || name == "--to" || name == "--points";
+        if (name != "--digits" && name != "--series" && !sweep_option)
             return cx.fail(CLI_USAGE, "unknown option: " + a + " (try --help)");
         std::string value;
         if (eq != std::string::npos)
             value = a.substr(eq + 1);
         else if (k + 1 < args.size())
             value = args[++k];
+        if (sweep_option) {
+            cx.sweep_options[name] = value;
+            continue;
+        }
         if (name == "--series") {
             cx.series = series_index(value.c_str());
             if (cx.series < 0)
@@ -708,6 +842,10 @@ int command(Context &cx, std::vector<std::string> args)
         return help ? CLI_OK : CLI_USAGE;
     }
     cx.command = args[0];
+    if (!cx.sweep_options.empty() && args[0] != "sweep")
+        return cx.fail(CLI_USAGE, cx.sweep_options.begin()->first + " belongs to sweep");
+    if (args[0] == "sweep")
+        return sweep(cx, args);
     if (const int t = tab_index(args[0].c_str()); t >= 0)
         return tab_command(cx, t, args);
     if (args[0] == "solve")

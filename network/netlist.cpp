@@ -198,14 +198,30 @@ NetlistRead read_netlist(std::string_view text)
                 continue;
             if (head == ".ac") {
                 double points = 0, f1 = 0, f2 = 0;
-                if (w.size() < 5 || w[1] != "lin" || !spice_number(w[2], points) || points != 1
-                    || !spice_number(w[3], f1) || !spice_number(w[4], f2) || f1 != f2 || !(f1 > 0))
-                    return fail(card.line, QStringLiteral(".ac: one frequency is solved, as .ac lin 1 F F"));
+                const bool dec = w.size() > 1 && w[1] == "dec";
+                if (w.size() < 5 || (!dec && w[1] != "lin") || !spice_number(w[2], points) || !spice_number(w[3], f1)
+                    || !spice_number(w[4], f2) || !(f1 > 0) || !(f2 >= f1) || !std::isfinite(f2)
+                    || !(points >= 1 && points <= SWEEP_MAX_POINTS) || points != std::floor(points))
+                    return fail(card.line, QStringLiteral(".ac takes dec or lin, 1 to %1 points and two frequencies "
+                                                          "above 0, the second not below the first (.ac dec 10 1 1meg)")
+                                               .arg(SWEEP_MAX_POINTS));
                 n.ac = true;
                 n.frequency = f1;
+                n.sweep.from = f1;
+                n.sweep.to = f2;
+                n.sweep.points = int(points);
+                n.sweep.spacing = dec ? SweepRange::Spacing::Log : SweepRange::Spacing::Linear;
+                if (dec) {
+                    // As ngspice sweeps a decade: as many steps as N a decade fit, spread
+                    // evenly from the start to the end.
+                    const double steps = std::floor(std::log10(f2 / f1) * points * (1 + 1e-12));
+                    if (steps + 1 > SWEEP_MAX_POINTS)
+                        return fail(card.line, QStringLiteral(".ac: more than %1 frequencies").arg(SWEEP_MAX_POINTS));
+                    n.sweep.points = int(steps) + 1;
+                }
                 continue;
             }
-            return fail(card.line, QStringLiteral("%1 is not supported (.op, .ac lin 1 F F, .end)").arg(q(head)));
+            return fail(card.line, QStringLiteral("%1 is not supported (.op, .ac, .end)").arg(q(head)));
         }
         NetlistElement e;
         e.kind = char(std::toupper(static_cast<unsigned char>(head[0])));
@@ -488,4 +504,55 @@ QString grid_too_small_text(int unknowns)
 {
     return QStringLiteral("The netlist has %1 unknowns; the grid holds %2. ohmara-cli netlist solves any size.")
         .arg(unknowns).arg(SOLVER_MAX_N);
+}
+
+NetlistSweep sweep_netlist(Netlist netlist)
+{
+    NetlistSweep out;
+    if (!netlist.ac) {
+        out.error = QStringLiteral("the netlist has no .ac sweep");
+        return out;
+    }
+    out.frequencies = sweep_frequencies(netlist.sweep);
+    for (double f : out.frequencies) {
+        netlist.frequency = f;
+        const NodalEquations eq = nodal_equations(netlist);
+        if (!eq.ok) {
+            out.error = eq.error;
+            break;
+        }
+        if (out.names.empty()) {
+            out.names = eq.names;
+            if (out.frequencies.size() * out.names.size() > NETLIST_SWEEP_LIMIT) {
+                out.error = QStringLiteral("the sweep would hold more than %1 values").arg(NETLIST_SWEEP_LIMIT);
+                break;
+            }
+        }
+        std::vector<Complex> x;
+        if (!solve_nodal(eq, x)) {
+            out.error = QStringLiteral("the netlist's equations have no single solution at %1 Hz")
+                            .arg(QString::fromStdString(shortest_text(f)));
+            break;
+        }
+        out.values.push_back(std::move(x));
+    }
+    if (!out.error.isEmpty())
+        out.values.clear();
+    return out;
+}
+
+ResponseCurve netlist_response(const NetlistSweep &sweep, int unknown)
+{
+    ResponseCurve curve;
+    curve.error = sweep.error;
+    curve.marked = std::nan("");
+    if (unknown < 0 || size_t(unknown) >= sweep.names.size())
+        return curve;
+    curve.magnitude_name = sweep.names[size_t(unknown)];
+    curve.magnitude_unit = curve.magnitude_name.startsWith(QLatin1Char('I')) ? QStringLiteral("A") : QStringLiteral("V");
+    for (size_t k = 0; k < sweep.values.size(); ++k) {
+        const std::complex<double> z(sweep.values[k][size_t(unknown)].re, sweep.values[k][size_t(unknown)].im);
+        curve.points.push_back({sweep.frequencies[k], std::abs(z), std::arg(z) * 180.0 / 3.141592653589793});
+    }
+    return curve;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calculators/response.h"
 #include "numbers/complex.h"
 
 #include <QString>
@@ -10,7 +11,7 @@
 
 // Netlists in the SPICE subset people paste from simulators: R, C, L, independent V and I
 // sources (DC value, AC magnitude and phase), the controlled sources E and G; DC analysis, or
-// AC at one frequency (".ac lin 1 F F"). Read as SPICE reads them: the first line is the
+// AC at one frequency (".ac lin 1 F F") or over a sweep (".ac dec N F1 F2", ".ac lin N F1 F2"). Read as SPICE reads them: the first line is the
 // title, "*" starts a comment line, ";" an end-of-line comment, "+" continues the line before,
 // names are case-insensitive, ".end" ends the netlist, node "0" (or "gnd") is ground, and
 // numbers take SPICE's scale suffixes (f p n u m k meg g t, any case; "m" is milli, and
@@ -32,7 +33,9 @@ struct Netlist
     std::vector<std::string> nodes; // by index; "0" first
     std::vector<NetlistElement> elements;
     bool ac = false;
-    double frequency = 0; // hertz, for AC
+    double frequency = 0; // hertz, for AC: the first of the sweep
+    SweepRange sweep;     // one point for ".ac lin 1 F F"
+    bool swept() const { return ac && sweep.points > 1; }
 };
 
 // A netlist read, or the first error in it, with the line it is on.
@@ -88,3 +91,19 @@ QString grid_too_small_text(int unknowns);
 // Solves equations of up to the grid's 20 unknowns exactly as the grid does, from their
 // texts; larger ones with solve_nodal. False when they have no single solution.
 bool solve_netlist_equations(const NodalEquations &equations, std::vector<Complex> &unknowns);
+
+// Every unknown at every frequency of a netlist's AC sweep.
+struct NetlistSweep
+{
+    QString error;
+    std::vector<QString> names;
+    std::vector<double> frequencies;
+    std::vector<std::vector<Complex>> values; // per frequency, per unknown
+};
+
+// Sweeps stay below this many values (frequencies times unknowns), so memory stays bounded.
+constexpr size_t NETLIST_SWEEP_LIMIT = 1000000;
+
+NetlistSweep sweep_netlist(Netlist netlist);
+// One unknown of a sweep as a curve: its magnitude (volts or amperes) and phase in degrees.
+ResponseCurve netlist_response(const NetlistSweep &sweep, int unknown);

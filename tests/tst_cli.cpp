@@ -144,6 +144,21 @@ void tst_cli::commands_data()
     QTest::newRow("netlist: an error names its line") << "netlist -" << QByteArray("t\nV1 a 0 1\nR1 a 0 x\n") << 3 << none << QByteArray("line 3: R1: 'x' is no number\n");
     QTest::newRow("netlist: no single solution") << "netlist -" << QByteArray("t\nV1 a 0 1\nR1 a b 1\nE1 b 0 b 0 1\n") << 1 << none << QByteArray("the netlist's equations have no single solution\n");
     QTest::newRow("netlist - in a batch") << "--batch" << QByteArray("netlist -\n") << 2 << none << QByteArray("line 1: netlist - inside a batch would read the batch itself; give a file\n");
+    QTest::newRow("sweep rcfilter: -3 dB and -45 degrees at Fc") << "sweep rcfilter R=1k C=1u --from 159.15494309189535 --to 159.15494309189535 --points 1" << none << 0 << QByteArray("frequency_hz,gain_db,phase_deg\n159.15494309189535,-3.010299956639812,-45\n") << none;
+    QTest::newRow("sweep rcfilter, three points a decade apart") << "sweep rcfilter R=1 C=1 --from 10m --to 1 --points 3" << none << 0 << QByteArray("frequency_hz,gain_db,phase_deg\n0.01,-0.01711150434458182,-3.5952737798681755\n0.1,-1.4450701162052872,-32.14190763534206\n0.15915494309189535,-3.010299956639812,-45\n1,-16.072235265805517,-80.95693892096232\n") << none;
+    QTest::newRow("sweep rlc series: |Z| = R at f0") << "sweep rlc series R=10 L=1m C=1u --from 5032.921210448703 --to 5032.921210448703 --points 1" << none << 0 << QByteArray("frequency_hz,z_ohm,phase_deg\n5032.921210448703,10,-2.0355549961366507e-14\n") << none;
+    QTest::newRow("sweep around f0, the tab's F in it") << "sweep rlc lrc R=1 L=1m C=1u F=50k" << none << 0 << QByteArray("frequency_hz,z_ohm,phase_deg\n50.30404120413572,...") << none;
+    QTest::newRow("sweep: no resonance, no F") << "sweep rlc series R=10 L=0 C=1u" << none << 1 << none << QByteArray("The circuit has no resonance and F is not above zero\n");
+    QTest::newRow("sweep: a stage without C") << "sweep rcfilter R=1k C=0" << none << 1 << none << QByteArray("The RC stage needs R, C and Fc above zero\n");
+    QTest::newRow("sweep: Fc is what it shows") << "sweep rcfilter R=1k Fc=1k" << none << 2 << none << QByteArray("Fc is not given to a sweep; it is what the curve shows\n");
+    QTest::newRow("sweep: another tab") << "sweep ohm V=1" << none << 2 << none << QByteArray("sweep takes rcfilter or rlc\n");
+    QTest::newRow("sweep: from without to") << "sweep rcfilter R=1 C=1 --from 1" << none << 2 << none << QByteArray("--from and --to go together\n");
+    QTest::newRow("sweep: backwards") << "sweep rcfilter R=1 C=1 --from 1k --to 1" << none << 2 << none << QByteArray("the sweep ends below its start\n");
+    QTest::newRow("sweep: from zero") << "sweep rcfilter R=1 C=1 --from 0 --to 1" << none << 2 << none << QByteArray("the sweep needs frequencies above 0 Hz\n");
+    QTest::newRow("sweep: too many points") << "sweep rcfilter R=1 C=1 --from 1 --to 2 --points 100001" << none << 2 << none << QByteArray("a sweep takes 1 to 100000 points\n");
+    QTest::newRow("sweep: a frequency that is no number") << "sweep rcfilter R=1 C=1 --from x --to 2" << none << 3 << none << QByteArray("--from takes a frequency: x\n");
+    QTest::newRow("sweep options elsewhere") << "ohm V I=1 R=1 --points 5" << none << 2 << none << QByteArray("--points belongs to sweep\n");
+    QTest::newRow("netlist: a sweep as CSV") << "netlist -" << QByteArray("rc\nV1 in 0 AC 1\nR1 in out 1k\nC1 out 0 159.15494309189535n\n.ac dec 1 100 1k\n") << 0 << QByteArray("frequency_hz,v(in)_v,v(in)_phase_deg,v(out)_v,v(out)_phase_deg,i(v1)_a,i(v1)_phase_deg\n100,1,0,0.9950371902099892,-5.710593137499643,9.950371902099892e-05,-95.71059313749964\n1000,1,0,0.7071067811865476,-45,0.0007071067811865475,-135\n") << none;
     QTest::newRow("help names every exit status") << "--help" << none << 0 << QByteArray("usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n...") << none;
     QTest::newRow("no command") << "" << none << 2 << none << QByteArray("usage: ohmara-cli [--digits N] TAB UNKNOWN NAME=VALUE ...\n...");
 }

@@ -27,6 +27,9 @@ private slots:
     void solved();
     void errors_data();
     void errors();
+    void sweeps_data();
+    void sweeps();
+    void sweep_agrees_with_ngspice();
     void agrees_with_ngspice_data();
     void agrees_with_ngspice();
 };
@@ -147,8 +150,12 @@ void tst_netlist::errors_data()
     QTest::newRow("loop of voltage sources") << "t\nV1 a 0 1\nV2 a 0 2\nR1 a 0 1\n" << "line 3: V2 closes a loop of voltage sources";
     QTest::newRow("inductor across a source in DC") << "t\nV1 a 0 1\nL1 a 0 1m\n" << "line 3: L1 closes a loop of voltage sources";
     QTest::newRow("a transient source") << "t\nV1 a 0 PULSE(0 1 0 1n 1n 1u 2u)\nR1 a 0 1\n" << "line 2: V1: only DC and AC values are supported, not 'pulse'";
-    QTest::newRow("a sweep") << "t\nV1 a 0 AC 1\nR1 a 0 1\n.ac dec 10 1 1k\n" << "line 4: .ac: one frequency is solved, as .ac lin 1 F F";
-    QTest::newRow("another analysis") << "t\nV1 a 0 1\nR1 a 0 1\n.tran 1n 1u\n" << "line 4: .tran is not supported (.op, .ac lin 1 F F, .end)";
+    QTest::newRow("an octave sweep") << "t\nV1 a 0 AC 1\nR1 a 0 1\n.ac oct 10 1 1k\n" << "line 4: .ac takes dec or lin, 1 to 100000 points and two frequencies above 0, the second not below the first (.ac dec 10 1 1meg)";
+    QTest::newRow("a sweep backwards") << "t\nV1 a 0 AC 1\nR1 a 0 1\n.ac dec 10 1k 1\n" << "line 4: .ac takes dec or lin, 1 to 100000 points and two frequencies above 0, the second not below the first (.ac dec 10 1 1meg)";
+    QTest::newRow("a sweep from 0 Hz") << "t\nV1 a 0 AC 1\nR1 a 0 1\n.ac lin 10 0 1k\n" << "line 4: .ac takes dec or lin, 1 to 100000 points and two frequencies above 0, the second not below the first (.ac dec 10 1 1meg)";
+    QTest::newRow("half a point") << "t\nV1 a 0 AC 1\nR1 a 0 1\n.ac lin 2.5 1 1k\n" << "line 4: .ac takes dec or lin, 1 to 100000 points and two frequencies above 0, the second not below the first (.ac dec 10 1 1meg)";
+    QTest::newRow("too many decades") << "t\nV1 a 0 AC 1\nR1 a 0 1\n.ac dec 10000 1 1t\n" << "line 4: .ac: more than 100000 frequencies";
+    QTest::newRow("another analysis") << "t\nV1 a 0 1\nR1 a 0 1\n.tran 1n 1u\n" << "line 4: .tran is not supported (.op, .ac, .end)";
     QTest::newRow("zero ohms") << "t\nV1 a 0 1\nR1 a 0 0\n" << "line 3: R1: a resistance of 0 (use a voltage source of 0 V)";
     QTest::newRow("only a title") << "V1 a 0 1\n" << "line 1: the netlist holds no elements (the first line is its title)";
     QTest::newRow("no ground") << "t\nV1 a b 1\nR1 a b 1\n" << "line 1: nothing is connected to ground (node 0)";
@@ -221,6 +228,24 @@ QString random_network(QRandomGenerator &rng, bool ac, int &elements)
     return lines.join('\n') + '\n';
 }
 
+// wrdata's table of an AC sweep: per line the frequency, then each vector's real and
+// imaginary part, by the lower-case names of its header.
+QHash<QString, std::vector<Complex>> ngspice_sweep(const QByteArray &table, std::vector<double> &frequencies)
+{
+    QHash<QString, std::vector<Complex>> out;
+    const QList<QByteArray> lines = table.split('\n');
+    const QList<QByteArray> names = lines.value(0).simplified().split(' ');
+    for (int l = 1; l < lines.size(); ++l) {
+        const QList<QByteArray> cells = lines[l].simplified().split(' ');
+        if (cells.size() != names.size())
+            continue;
+        frequencies.push_back(cells[0].toDouble());
+        for (int c = 1; c + 1 < cells.size(); c += 2)
+            out[QString::fromLatin1(names[c])].push_back(Complex{cells[c].toDouble(), cells[c + 1].toDouble()});
+    }
+    return out;
+}
+
 // ngspice's answers by lower-case name: "n1" for V(n1), "v3#branch" for I(V3).
 QHash<QString, Complex> ngspice_answers(const QByteArray &printed)
 {
@@ -235,6 +260,84 @@ QHash<QString, Complex> ngspice_answers(const QByteArray &printed)
 }
 
 } // namespace
+
+// SPICE's sweeps: N points a decade from the start as far as they reach the end, or N points
+// evenly from start to end.
+void tst_netlist::sweeps_data()
+{
+    QTest::addColumn<QString>("analysis");
+    QTest::addColumn<QString>("frequencies");
+    QTest::newRow("a decade a point") << ".ac dec 1 10 1k" << "10 100 1000";
+    QTest::newRow("steps spread to the end") << ".ac dec 2 1 20" << "1 4.47213595499958 20";
+    QTest::newRow("linear") << ".ac lin 3 1k 2k" << "1000 1500 2000";
+    QTest::newRow("one frequency") << ".ac lin 1 50 50" << "50";
+}
+
+void tst_netlist::sweeps()
+{
+    QFETCH(QString, analysis);
+    QFETCH(QString, frequencies);
+    const NetlistRead read = read_netlist(("t\nV1 a 0 AC 1\nR1 a b 1k\nC1 b 0 1u\n" + analysis + "\n").toStdString());
+    QVERIFY2(read.ok, qPrintable(read.error));
+    const NetlistSweep sweep = sweep_netlist(read.netlist);
+    QCOMPARE(sweep.error, QString());
+    QStringList shown;
+    for (double f : sweep.frequencies)
+        shown << QString::fromStdString(shortest_text(f));
+    QCOMPARE(shown.join(' '), frequencies);
+    QCOMPARE(read.netlist.swept(), sweep.frequencies.size() > 1);
+    QCOMPARE(int(sweep.values.size()), int(sweep.frequencies.size()));
+}
+
+// Random AC networks swept here and by ngspice's "ac dec": every node voltage and source
+// current at every frequency within 1e-6 of the largest of its kind.
+void tst_netlist::sweep_agrees_with_ngspice()
+{
+    const QString ngspice = QStandardPaths::findExecutable(QStringLiteral("ngspice"));
+    if (ngspice.isEmpty())
+        QSKIP("ngspice is not installed (scripts/test installs it)");
+    QRandomGenerator rng(7);
+    QTemporaryDir dir;
+    for (int k = 0; k < 20; ++k) {
+        int elements = 0;
+        QString netlist = random_network(rng, true, elements);
+        const double from = std::pow(10.0, rng.bounded(4.0));
+        netlist = netlist.left(netlist.lastIndexOf(".ac")) + QStringLiteral(".ac dec 7 %1 %2\n").arg(from, 0, 'g', 17).arg(from * 500, 0, 'g', 17);
+        const NetlistRead read = read_netlist(netlist.toStdString());
+        QVERIFY2(read.ok, qPrintable(read.error + "\n" + netlist));
+        const NetlistSweep mine = sweep_netlist(read.netlist);
+        QVERIFY2(mine.error.isEmpty(), qPrintable(mine.error + "\n" + netlist));
+        QFile file(dir.filePath("s.cir"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write((netlist.left(netlist.lastIndexOf(".ac")) + ".control\nset wr_vecnames\nset wr_singlescale\noption numdgt=16\n"
+                    + QStringLiteral("ac dec 7 %1 %2\n").arg(from, 0, 'g', 17).arg(from * 500, 0, 'g', 17)
+                    + "wrdata " + dir.filePath("w.txt") + " all\n.endc\n.end\n").toLatin1());
+        file.close();
+        QProcess run;
+        run.start(ngspice, {QStringLiteral("-b"), file.fileName()});
+        QVERIFY(run.waitForFinished(30000));
+        QFile table(dir.filePath("w.txt"));
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        std::vector<double> frequencies;
+        const QHash<QString, std::vector<Complex>> theirs = ngspice_sweep(table.readAll(), frequencies);
+        QCOMPARE(int(frequencies.size()), int(mine.frequencies.size()));
+        for (size_t f = 0; f < frequencies.size(); ++f)
+            QVERIFY(std::abs(frequencies[f] - mine.frequencies[f]) <= 1e-9 * frequencies[f]);
+        for (size_t f = 0; f < frequencies.size(); ++f) {
+            double largest[2] = {0, 0};
+            for (size_t i = 0; i < mine.names.size(); ++i)
+                largest[mine.names[i].startsWith('I')] = std::max(largest[mine.names[i].startsWith('I')], std::hypot(mine.values[f][i].re, mine.values[f][i].im));
+            for (size_t i = 0; i < mine.names.size(); ++i) {
+                const QString name = mine.names[i];
+                const QString key = name.startsWith('V') ? name.mid(2).chopped(1).toLower() : name.mid(2).chopped(1).toLower() + "#branch";
+                QVERIFY2(theirs.contains(key) && theirs[key].size() == frequencies.size(), qPrintable(key + "\n" + netlist));
+                const Complex a = mine.values[f][i], b = theirs[key][f];
+                QVERIFY2(std::hypot(a.re - b.re, a.im - b.im) <= 1e-6 * largest[name.startsWith('I')] + 1e-12,
+                         qPrintable(QStringLiteral("%1 at %2 Hz\n%3").arg(name).arg(frequencies[f]).arg(netlist)));
+            }
+        }
+    }
+}
 
 // Random networks through ngspice and through the nodal equations here: every node voltage
 // and source current agrees within 1e-6 (relative to the largest of its kind). ngspice adds
