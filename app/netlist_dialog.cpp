@@ -1,10 +1,12 @@
 #include "app/netlist_dialog.h"
 
+#include "app/plot_window.h"
 #include "model/network_state.h"
 #include "ui_netlist_dialog.h"
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QTimer>
 
 namespace {
 
@@ -17,6 +19,7 @@ NetlistDialog::NetlistDialog(QWidget *parent, const QString &text, std::function
     : QDialog(parent)
     , ui(new Ui::NetlistDialog)
     , m_file_name(std::move(file_name))
+    , m_redraw(new QTimer(this))
 {
     ui->setupUi(this);
     ui->netlist_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -27,6 +30,46 @@ NetlistDialog::NetlistDialog(QWidget *parent, const QString &text, std::function
     connect(ui->netlist_open, &QPushButton::clicked, this, &NetlistDialog::open_file);
     connect(ui->netlist_solve, &QPushButton::clicked, this, &NetlistDialog::solve);
     connect(ui->netlist_close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->netlist_plot, &QPushButton::clicked, this, &NetlistDialog::plot);
+    m_redraw->setSingleShot(true);
+    m_redraw->setInterval(300);
+    connect(m_redraw, &QTimer::timeout, this, [this] {
+        if (m_plot)
+            m_plot->refresh();
+    });
+    connect(ui->netlist_text, &QPlainTextEdit::textChanged, m_redraw, qOverload<>(&QTimer::start));
+}
+
+std::vector<ResponseCurve> NetlistDialog::curves() const
+{
+    const NetlistRead read = read_netlist(text().toStdString());
+    ResponseCurve failed;
+    failed.error = read.error;
+    if (read.ok && !read.netlist.swept())
+        failed.error = QStringLiteral("Give the netlist an .ac sweep to plot, as .ac dec 20 10 100k");
+    if (!failed.error.isEmpty())
+        return {failed};
+    const NetlistSweep sweep = sweep_netlist(read.netlist);
+    if (!sweep.error.isEmpty()) {
+        failed.error = sweep.error;
+        return {failed};
+    }
+    std::vector<ResponseCurve> out;
+    for (int i = 0; i < int(sweep.names.size()); ++i)
+        out.push_back(netlist_response(sweep, i));
+    return out;
+}
+
+void NetlistDialog::plot()
+{
+    if (!m_plot) {
+        m_plot = new PlotWindow(this, QStringLiteral("Netlist - frequency response"), [this] { return curves(); });
+        m_plot->setAttribute(Qt::WA_DeleteOnClose);
+        m_plot->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    m_plot->refresh();
+    m_plot->show();
+    m_plot->raise();
 }
 
 NetlistDialog::~NetlistDialog()

@@ -3,8 +3,12 @@
 #include "network/netlist.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
+
+class PlotWindow;
+class QTimer;
 
 namespace Ui {
 class NetlistDialog;
@@ -27,9 +31,15 @@ public:
 
 private:
     void open_file();
+    void plot();
+    // The curves of the netlist as typed: one per unknown over its .ac sweep.
+    std::vector<ResponseCurve> curves() const;
     void solve();
 
     Ui::NetlistDialog *ui;
     std::function<QString()> m_file_name;
     NodalEquations m_equations;
+    QPointer<PlotWindow> m_plot;
+    // Typing redraws the plot once it pauses, not at every key.
+    QTimer *m_redraw;
 };

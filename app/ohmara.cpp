@@ -3,6 +3,7 @@
 #include "app/leave_reporter.h"
 #include "app/typing.h"
 #include "app/netlist_dialog.h"
+#include "app/plot_window.h"
 #include "app/looks.h"
 #include "app/network_panel.h"
 #include "storage/calculation_file.h"
@@ -135,6 +136,8 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionLoad, &QAction::triggered, this, &ohmara::fread_slot);
     connect(ui->actionSave, &QAction::triggered, this, &ohmara::fwrite_slot);
     connect(ui->actionNetlist, &QAction::triggered, this, &ohmara::netlist_slot);
+    connect(ui->plot4, &QPushButton::clicked, this, [this] { plot(TAB_RC_FILTER); });
+    connect(ui->plot6, &QPushButton::clicked, this, [this] { plot(TAB_RLC); });
     // The shortcuts every desktop program has; F1 is Help!.
     ui->actionSave->setShortcut(QKeySequence::Save);
     ui->actionLoad->setShortcut(QKeySequence::Open);
@@ -281,6 +284,29 @@ void ohmara::show_tab(int t, const TabChange &change)
     }
     if (change.answer != TabChange::Answer::None)
         show_standard_values(t);
+    if (PlotWindow *plot = t == TAB_RC_FILTER ? m_plots[0] : t == TAB_RLC ? m_plots[1] : nullptr)
+        plot->refresh();
+}
+
+void ohmara::plot(int t)
+{
+    QPointer<PlotWindow> &plot = m_plots[t == TAB_RLC];
+    if (!plot) {
+        const TabState &tab = m_model.tab(t);
+        PlotWindow::Source source = [&tab, t] {
+            if (t == TAB_RC_FILTER)
+                return std::vector<ResponseCurve>{rc_filter_response(tab.value(0).re, tab.value(1).re, tab.value(2).re, nullptr)};
+            const RlcValues v{tab.value(0).re, tab.value(1).re, tab.value(2).re, tab.value(3).re, tab.value(4)};
+            return std::vector<ResponseCurve>{rlc_response(tab.circuit(), v, nullptr)};
+        };
+        plot = new PlotWindow(this, QStringLiteral("%1 - frequency response").arg(ui->tabWidget->tabText(t)), source);
+        plot->setAttribute(Qt::WA_DeleteOnClose);
+        plot->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    // As when a field is left: what is typed counts, and the plot shows it.
+    recalculate(t);
+    plot->show();
+    plot->raise();
 }
 
 void ohmara::show_standard_values(int t)

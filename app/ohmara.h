@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include "model/calculator_model.h"
@@ -12,6 +13,7 @@
 
 class LeaveReporter;
 class NetworkPanel;
+class PlotWindow;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -95,6 +97,8 @@ public slots:
     void calculate6_slot();
 
 private:
+    // Plot on the RC filt. and RLC tabs: the tab's frequency response beside the window.
+    void plot(int tab);
     // The widgets of one tab, looked up once.
     struct TabWidgets
     {
@@ -139,4 +143,6 @@ private:
     QString m_netlist_text;
     std::unique_ptr<NetworkPanel> m_network;
     LeaveReporter *m_leaves;
+    // The open plot of the RC filt. and of the RLC tab, which follow their tab.
+    QPointer<PlotWindow> m_plots[2];
 };

@@ -5,7 +5,7 @@ OHMARA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Debian 12 packages the build, the tests and the benchmarks need.
 OHMARA_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev
-                 libeigen3-dev ngspice
+                 libeigen3-dev ngspice qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
                  locales)
 
 ohmara_missing_packages() {

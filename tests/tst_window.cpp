@@ -1,6 +1,8 @@
 #include "app/looks.h"
 #include "app/ohmara.h"
+#include "app/plot_window.h"
 #include "calculators/capacitor.h"
+#include "numbers/format.h"
 #include "storage/calculation_file.h"
 
 #include <QAction>
@@ -75,6 +77,10 @@ private slots:
     void keys();
     void save_adds_the_extension_and_remembers_the_folder();
     void legible_in_a_dark_palette();
+    void plot_follows_the_tab_data();
+    void plot_follows_the_tab();
+    void plot_exports();
+    void netlist_plot();
     void nothing_clips_data();
     void nothing_clips();
     void file_failures_data();
@@ -86,6 +92,11 @@ private:
     QLineEdit *field_at(int t, int i) { return field(QString("Value%1%2").arg(t).arg(i)); }
     void snapshot(const CalculatorModel &model, QStringList &window, QStringList &held);
     QWidget *grid_at(int row, int column);
+    QByteArray bytes_of(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     // Types text over what e holds, as a user does, and leaves it with Tab.
     void type_into(QLineEdit *e, const QString &text)
     {
@@ -690,6 +701,109 @@ void tst_window::legible_in_a_dark_palette()
 
 // At the desktop fonts people use, every label, radio button, field text and RLC panel line
 // shows whole; at 9 points the window keeps its drawn geometry.
+// Plot on the RC filt. and RLC tabs: the curve marks the frequency the tab shows, reads -3 dB
+// and -45 degrees at the corner, and moves when a value changes.
+void tst_window::plot_follows_the_tab_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("typed"); // field index=text, typed in turn
+    QTest::addColumn<QString>("marked");    // where the marked frequency is shown
+    QTest::addColumn<QString>("readout");   // at the marked frequency, or the plot's error
+    QTest::newRow("RC filt.") << 4 << QStringList{"0=1k", "1=100n"} << "Value42" << "f = 1591.55 Hz   Gain = -3.0103 dB   phase = -45.00\u00b0";
+    QTest::newRow("RC filt., R moves Fc") << 4 << QStringList{"0=1k", "1=100n", "0=2k"} << "Value42" << "f = 795.775 Hz   Gain = -3.0103 dB   phase = -45.00\u00b0";
+    QTest::newRow("RC filt. without C") << 4 << QStringList{"1=0"} << "" << "The RC stage needs R, C and Fc above zero";
+    QTest::newRow("RLC series") << 6 << QStringList{"0=10", "1=1m", "2=1u"} << "Res. freq" << "f = 5032.92 Hz   |Z| = 10 \u03a9   phase = 0.00\u00b0";
+    QTest::newRow("RLC L-R parallel C") << 6 << QStringList{"circuit=2", "0=1", "1=1m", "2=1u"} << "Res. freq" << "f = 5030.4 Hz   |Z| = 1000 \u03a9   phase = 0.00\u00b0";
+}
+
+void tst_window::plot_follows_the_tab()
+{
+    QFETCH(int, tab);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, marked);
+    QFETCH(QString, readout);
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(tab);
+    QTest::mouseClick(m_window->findChild<QPushButton *>(QString("plot%1").arg(tab)), Qt::LeftButton);
+    auto *plot = m_window->findChild<PlotWindow *>();
+    QVERIFY(plot && plot->isVisible());
+    for (const QString &t : typed) {
+        if (t.startsWith("circuit="))
+        {
+            auto *circuits = m_window->findChild<QComboBox *>("pd_series6");
+            circuits->setCurrentIndex(t.section('=', 1).toInt());
+            emit circuits->activated(circuits->currentIndex());
+        }
+        else
+            type_into(field_at(tab, t.section('=', 0, 0).toInt()), t.section('=', 1));
+    }
+    auto *error = plot->findChild<QLabel *>("plot_error");
+    if (marked.isEmpty()) {
+        QVERIFY(error->isVisibleTo(plot));
+        QCOMPARE(error->text(), readout);
+        return;
+    }
+    QVERIFY(!error->isVisibleTo(plot));
+    char shown[64];
+    format_value(shown, plot->curve().marked, m_window->digits());
+    const QString tab_shows = marked.startsWith("Value") ? field(marked)->text()
+        : m_window->findChild<QPlainTextEdit *>("calc6_text")->toPlainText().section('\n', 4, 4);
+    QCOMPARE(tab_shows, marked.startsWith("Value") ? QString(shown) : QString("Res. freq: %1 Hz").arg(shown));
+    QCOMPARE(plot->readout_at(plot->curve().marked), readout);
+}
+
+// PNG, SVG and CSV, each a file of its kind, the extension added where the name has none.
+void tst_window::plot_exports()
+{
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(4);
+    QTest::mouseClick(m_window->findChild<QPushButton *>("plot4"), Qt::LeftButton);
+    auto *plot = m_window->findChild<PlotWindow *>();
+    QVERIFY(plot);
+    QString asked;
+    plot->set_file_name_source([&](const QString &filter) { asked = filter; return m_dir.filePath("response"); });
+    const std::tuple<const char *, const char *, QByteArray> kinds[] = {
+        {"png", "PNG (*.png)", QByteArray("\x89PNG\r\n")},
+        {"svg", "SVG (*.svg)", QByteArray("<?xml")},
+        {"csv", "CSV (*.csv)", QByteArray("frequency_hz,gain_db,phase_deg\n")},
+    };
+    for (const auto &[kind, filter, start] : kinds) {
+        QTest::mouseClick(plot->findChild<QPushButton *>(QString("plot_export_%1").arg(kind)), Qt::LeftButton);
+        QCOMPARE(asked, QString(filter));
+        QVERIFY2(bytes_of(m_dir.filePath(QString("response.%1").arg(kind))).startsWith(start), kind);
+    }
+    QVERIFY(bytes_of(m_dir.filePath("response.svg")).contains("<svg"));
+    QVERIFY(bytes_of(m_dir.filePath("response.csv")).contains("\n0.15915494309189535,-3.010299956639812,-45\n"));
+    QVERIFY(QImage(m_dir.filePath("response.png")).width() > 100);
+}
+
+// The netlist editor's Plot draws its .ac sweep, V(out) first, and says what is missing.
+void tst_window::netlist_plot()
+{
+    QStringList errors;
+    double at_1k = 0;
+    bool seen = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = true;
+        auto *text = dialog->findChild<QPlainTextEdit *>("netlist_text");
+        text->setPlainText("rc\nV1 in 0 AC 1\nR1 in out 1k\nC1 out 0 159.15494309189535n\n");
+        QTest::mouseClick(dialog->findChild<QPushButton *>("netlist_plot"), Qt::LeftButton);
+        auto *plot = dialog->findChild<PlotWindow *>();
+        errors << plot->findChild<QLabel *>("plot_error")->text();
+        text->appendPlainText(".ac dec 10 10 100k");
+        QTest::mouseClick(dialog->findChild<QPushButton *>("netlist_plot"), Qt::LeftButton);
+        errors << plot->findChild<QLabel *>("plot_error")->text() << plot->curve().magnitude_name;
+        for (const ResponsePoint &p : plot->curve().points)
+            at_1k = p.frequency == 1000 ? p.magnitude : at_1k;
+        dialog->reject();
+    });
+    m_window->findChild<QAction *>("actionNetlist")->trigger();
+    QVERIFY(seen);
+    QCOMPARE(errors, (QStringList{"Give the netlist an .ac sweep to plot, as .ac dec 20 10 100k", "", "V(out)"}));
+    QCOMPARE(QString::number(at_1k, 'g', 12), QString("0.707106781187"));
+}
+
 void tst_window::nothing_clips_data()
 {
     QTest::addColumn<double>("points");
