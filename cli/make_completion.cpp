@@ -18,42 +18,56 @@ _ohmara_cli()
         --digits) COMPREPLY=($(compgen -W "$(seq 6 32)" -- "$cur")); return ;;
         --series) COMPREPLY=($(compgen -W "$_ohmara_cli_series" -- "$cur")); return ;;
         --batch|solve|netlist) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --from|--to|--points) return ;;
         recalc) COMPREPLY=($(compgen -f -X '!*.oma' -- "$cur") $(compgen -d -- "$cur")); return ;;
     esac
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "--digits --series --json --json-lines --batch --help --version --" -- "$cur"))
+        COMPREPLY=($(compgen -W "--digits --series --json --json-lines --batch --from --to --points --help --version --" -- "$cur"))
         return
     fi
     # The command and its arguments: the words that are neither options nor their values.
     local words=() i
     for ((i = 1; i < COMP_CWORD; ++i)); do
         case ${COMP_WORDS[i]} in
-            --digits|--series) ((++i)) ;;
+            --digits|--series|--from|--to|--points) ((++i)) ;;
             -*) ;;
             *) words+=("${COMP_WORDS[i]}") ;;
         esac
     done
     if ((${#words[@]} == 0)); then
-        COMPREPLY=($(compgen -W "$_ohmara_cli_tabs solve eseries recalc netlist" -- "$cur"))
+        COMPREPLY=($(compgen -W "$_ohmara_cli_tabs solve eseries recalc netlist sweep" -- "$cur"))
         return
     fi
     if [[ ${words[0]} == eseries ]]; then
         ((${#words[@]} == 1)) && COMPREPLY=($(compgen -W "$_ohmara_cli_series" -- "$cur"))
         return
     fi
-    # Choices (an unknown, a direction, a circuit) while the words so far are one; then the
-    # inputs that choice takes, each once.
-    local choices
-    choices=$(_ohmara_cli_choices "${words[*]}")
-    if [[ -n $choices ]]; then
-        COMPREPLY=($(compgen -W "$choices" -- "$cur"))
-        return
+    local k inputs= choices
+    if [[ ${words[0]} == sweep ]]; then
+        # A sweep takes the stage's or the circuit's parts; what it shows is no input.
+        if ((${#words[@]} == 1)); then
+            COMPREPLY=($(compgen -W "rcfilter rlc" -- "$cur"))
+            return
+        fi
+        if [[ ${words[1]} == rlc ]] && ((${#words[@]} == 2)); then
+            COMPREPLY=($(compgen -W "$(_ohmara_cli_choices rlc)" -- "$cur"))
+            return
+        fi
+        inputs="R C"
+        [[ ${words[1]} == rlc ]] && inputs="R L C F"
+    else
+        # Choices (an unknown, a direction, a circuit) while the words so far are one; then
+        # the inputs that choice takes, each once.
+        choices=$(_ohmara_cli_choices "${words[*]}")
+        if [[ -n $choices ]]; then
+            COMPREPLY=($(compgen -W "$choices" -- "$cur"))
+            return
+        fi
+        for ((k = ${#words[@]}; k > 0; --k)); do
+            inputs=$(_ohmara_cli_inputs "${words[*]:0:k}")
+            [[ -n $inputs ]] && break
+        done
     fi
-    local k inputs=
-    for ((k = ${#words[@]}; k > 0; --k)); do
-        inputs=$(_ohmara_cli_inputs "${words[*]:0:k}")
-        [[ -n $inputs ]] && break
-    done
     local given=" ${words[*]} " q names=
     for q in $inputs; do
         [[ $given == *" $q="* ]] || names+=" $q="

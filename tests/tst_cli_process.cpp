@@ -110,8 +110,11 @@ void tst_cli_process::completion_data()
 {
     QTest::addColumn<QString>("words");
     QTest::addColumn<QString>("offered");
-    QTest::newRow("commands") << "" << "ohm charge discharge cccap rcfilter deltay rlc solve eseries recalc netlist";
+    QTest::newRow("commands") << "" << "ohm charge discharge cccap rcfilter deltay rlc solve eseries recalc netlist sweep";
     QTest::newRow("n for netlist") << "n" << "netlist";
+    QTest::newRow("what a sweep draws") << "sweep " << "rcfilter rlc";
+    QTest::newRow("the circuit of a sweep") << "sweep rlc " << "series parallel lrc";
+    QTest::newRow("the parts of a sweep") << "--points 9 sweep rlc lrc R=1 " << "L= C= F=";
     QTest::newRow("unknowns") << "charge " << "Vt Vo t R C";
     QTest::newRow("inputs") << "ohm V " << "I= R=";
     QTest::newRow("after options") << "--digits 12 --json cccap I " << "t= C= V=";
