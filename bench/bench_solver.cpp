@@ -7,6 +7,7 @@
 #include <Eigen/Dense>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -28,10 +29,14 @@ void ohmara_solve(benchmark::State &state, bool complex)
 {
     const int n = int(state.range(0));
     const LinearSystem original = random_system(n, complex);
-    LinearSystem work;
+    LinearSystem work{};
     int step = -1;
     for (auto _ : state) {
-        work = original;
+        // The n x n system in, as Eigen's side copies it; the rest of the arrays is unused.
+        for (int r = 0; r < n; ++r) {
+            std::copy_n(original.solver_matrix[r], n, work.solver_matrix[r]);
+            work.solver_vector[r] = original.solver_vector[r];
+        }
         benchmark::DoNotOptimize(solve_linear_system(work, n, complex ? 3 : 1, step));
         benchmark::DoNotOptimize(work.solver_vector);
     }
@@ -84,8 +89,8 @@ int main(int argc, char **argv)
 {
     // The target holds at 20 unknowns; the smaller sizes are reported for the record.
     return run_with_ratios(argc, argv,
-                           {{"real_ohmara/4", "real_eigen/4", RatioReporter::RECORDED},
-                            {"real_ohmara/10", "real_eigen/10", RatioReporter::RECORDED},
+                           {{"real_ohmara/4", "real_eigen/4", 1.0},
+                            {"real_ohmara/10", "real_eigen/10", 1.0},
                             {"real_ohmara/20", "real_eigen/20", 1.0},
                             {"complex_ohmara/4", "complex_eigen/4", RatioReporter::RECORDED},
                             {"complex_ohmara/10", "complex_eigen/10", RatioReporter::RECORDED},

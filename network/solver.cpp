@@ -8,17 +8,17 @@ namespace {
 // The two arithmetics share one elimination; each says how to measure, test, divide and
 // subtract. Real mode touches real parts only, so imaginary parts keep what was written,
 // moving with their rows when rows are exchanged.
-struct RealArithmetic
+//
+// The real arithmetic on the real parts alone, copied into rows of plain doubles: the same
+// operations on the same values in the same order, with twice as many entries to a cache line
+// and rows the compiler can run through in vector registers.
+struct DoubleArithmetic
 {
     static constexpr bool has_short_back_substitution = true;
-    static double magnitude(const Complex &z) { return std::fabs(z.re); }
-    static bool is_zero(const Complex &z) { return z.re == 0.0; }
-    static void divide(Complex &z, const Complex &pivot) { z.re = z.re / pivot.re; }
-    // z := z - f * w
-    static void subtract_product(Complex &z, const Complex &f, const Complex &w)
-    {
-        z.re = z.re - f.re * w.re;
-    }
+    static double magnitude(double x) { return std::fabs(x); }
+    static bool is_zero(double x) { return x == 0.0; }
+    static void divide(double &z, double pivot) { z = z / pivot; }
+    static void subtract_product(double &z, double f, double w) { z = z - f * w; }
 };
 
 struct ComplexArithmetic
@@ -41,30 +41,32 @@ struct ComplexArithmetic
 // themselves. When every entry above the diagonal is finite and nonzero, no such sign can
 // reach the answer, and only the right-hand side needs updating: the same operations in the
 // same order give the same bits.
-bool short_back_substitution_is_exact(const Complex (*a)[SOLVER_MAX_N], int n)
+bool short_back_substitution_is_exact(const double (*a)[SOLVER_MAX_N], int n)
 {
     for (int r = 0; r < n; ++r) {
         for (int j = 0; j < r; ++j) {
-            if (a[r][j].re != 0.0)
+            if (a[r][j] != 0.0)
                 return false;
         }
         for (int j = r + 1; j < n; ++j) {
-            if (a[r][j].re == 0.0 || !std::isfinite(a[r][j].re))
+            if (a[r][j] == 0.0 || !std::isfinite(a[r][j]))
                 return false;
         }
     }
     return true;
 }
 
-template<typename Arithmetic>
-int solve(Complex (*a)[SOLVER_MAX_N], Complex *b, int n, int &failed_step)
+// Gauss-Jordan elimination with partial pivoting; `exchanged[k]` receives the row that
+// step k exchanged with row k.
+template<typename Arithmetic, typename T>
+int solve(T (*a)[SOLVER_MAX_N], T *b, int n, int &failed_step, int *exchanged)
 {
     // When row k is normalised, its entries left of the diagonal are zeros of some sign (or
     // NaN), and no later step changes that row. Only the full back substitution reads those
     // entries' signs; the test for the short one asks whether they are zero, which a division
     // cannot change. So their divisions wait until the full substitution needs them: the same
     // operations on the same values, and almost half the divisions saved when it does not run.
-    Complex pivots[SOLVER_MAX_N];
+    T pivots[SOLVER_MAX_N];
     for (int k = 0; k < n; ++k) {
         // The earliest row of the largest magnitude wins: ties keep the upper row.
         double best = Arithmetic::magnitude(a[k][k]);
@@ -76,6 +78,7 @@ int solve(Complex (*a)[SOLVER_MAX_N], Complex *b, int n, int &failed_step)
                 p = i;
             }
         }
+        exchanged[k] = p;
         if (p != k) {
             for (int j = 0; j < n; ++j)
                 std::swap(a[k][j], a[p][j]);
@@ -86,7 +89,7 @@ int solve(Complex (*a)[SOLVER_MAX_N], Complex *b, int n, int &failed_step)
             return SOLVE_SINGULAR;
         }
 
-        const Complex pivot = a[k][k];
+        const T pivot = a[k][k];
         pivots[k] = pivot;
         for (int j = k; j < n; ++j)
             Arithmetic::divide(a[k][j], pivot);
@@ -96,10 +99,10 @@ int solve(Complex (*a)[SOLVER_MAX_N], Complex *b, int n, int &failed_step)
         // own one operation.
         int i = k + 1;
         for (; i + 1 < n; i += 2) {
-            const Complex f = a[i][k];
-            const Complex g = a[i + 1][k];
+            const T f = a[i][k];
+            const T g = a[i + 1][k];
             for (int j = k; j < n; ++j) {
-                const Complex w = a[k][j];
+                const T w = a[k][j];
                 Arithmetic::subtract_product(a[i][j], f, w);
                 Arithmetic::subtract_product(a[i + 1][j], g, w);
             }
@@ -107,7 +110,7 @@ int solve(Complex (*a)[SOLVER_MAX_N], Complex *b, int n, int &failed_step)
             Arithmetic::subtract_product(b[i + 1], g, b[k]);
         }
         if (i < n) {
-            const Complex f = a[i][k];
+            const T f = a[i][k];
             for (int j = k; j < n; ++j)
                 Arithmetic::subtract_product(a[i][j], f, a[k][j]);
             Arithmetic::subtract_product(b[i], f, b[k]);
@@ -132,7 +135,7 @@ int solve(Complex (*a)[SOLVER_MAX_N], Complex *b, int n, int &failed_step)
     }
     for (int i = n - 1; i >= 1; --i) {
         for (int r = i - 1; r >= 0; --r) {
-            const Complex f = a[r][i];
+            const T f = a[r][i];
             for (int j = i; j >= 0; --j)
                 Arithmetic::subtract_product(a[r][j], f, a[i][j]);
             Arithmetic::subtract_product(b[r], f, b[i]);
@@ -149,7 +152,35 @@ int solve_linear_system(LinearSystem &system, int n, int kind_flags, int &failed
         return SOLVE_OK;
     if (n > SOLVER_MAX_N)
         n = SOLVER_MAX_N;
+    int exchanged[SOLVER_MAX_N];
     if (kind_flags >= 2)
-        return solve<ComplexArithmetic>(system.solver_matrix, system.solver_vector, n, failed_step);
-    return solve<RealArithmetic>(system.solver_matrix, system.solver_vector, n, failed_step);
+        return solve<ComplexArithmetic>(system.solver_matrix, system.solver_vector, n, failed_step, exchanged);
+    // Real: the real parts go through the elimination as plain doubles and come back; the
+    // imaginary parts, which real arithmetic never touches, move with their rows.
+    double a[SOLVER_MAX_N][SOLVER_MAX_N];
+    double b[SOLVER_MAX_N];
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < n; ++c)
+            a[r][c] = system.solver_matrix[r][c].re;
+        b[r] = system.solver_vector[r].re;
+    }
+    const int steps_before = failed_step;
+    failed_step = -1;
+    const int status = solve<DoubleArithmetic>(a, b, n, failed_step, exchanged);
+    const int steps = status == SOLVE_OK ? n : failed_step + 1;
+    if (status == SOLVE_OK)
+        failed_step = steps_before;
+    for (int k = 0; k < steps; ++k) {
+        if (exchanged[k] == k)
+            continue;
+        for (int j = 0; j < n; ++j)
+            std::swap(system.solver_matrix[k][j].im, system.solver_matrix[exchanged[k]][j].im);
+        std::swap(system.solver_vector[k].im, system.solver_vector[exchanged[k]].im);
+    }
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < n; ++c)
+            system.solver_matrix[r][c].re = a[r][c];
+        system.solver_vector[r].re = b[r];
+    }
+    return status;
 }
