@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalMapper>
+#include <QWidget>
 
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
     : m_owner(owner)
@@ -47,6 +48,13 @@ void NetworkPanel::destroy(QWidget *&slot)
 void NetworkPanel::resize(const NetworkState &state)
 {
     const int n = state.size();
+    // Nothing is laid out or painted until the grid is whole again: one layout pass and one
+    // paint per step of the size box instead of one per cell.
+    QWidget *host = m_grid->parentWidget();
+    const bool updates = host && host->updatesEnabled();
+    if (updates)
+        host->setUpdatesEnabled(false);
+    m_grid->setEnabled(false);
     // A fresh mapper drops every old cell connection at once.
     if (m_n != 0 && m_mapper) {
         delete m_mapper;
@@ -55,41 +63,52 @@ void NetworkPanel::resize(const NetworkState &state)
     if (n != 0)
         m_mapper = new QSignalMapper(m_owner);
 
+    // A widget already in the grid keeps its place unless the size moved its column: the
+    // coefficients, row numbers and headers stay where they are, the columns right of them
+    // move with the size.
+    const bool moved = n != m_n;
+    const auto place = [this](QWidget *w, bool fresh, int row, int column) {
+        if (fresh)
+            m_grid->addWidget(w, row, column);
+    };
     int g = 0;
     int h = 0;
     for (int r = 0; r < n; ++r) {
         // A header row before rows 0, 7 and 14 keeps the column numbers in sight.
         if (r % 7 == 0) {
-            for (int c = 0; c < n; ++c)
-                m_grid->addWidget(label(m_headers[h][c], QString::number(c), 80, Qt::AlignHCenter),
-                                  g, c + 1);
+            for (int c = 0; c < n; ++c) {
+                const bool fresh = !m_headers[h][c];
+                place(label(m_headers[h][c], QString::number(c), 80, Qt::AlignHCenter), fresh, g, c + 1);
+            }
             ++h;
             ++g;
         }
-        m_grid->addWidget(label(m_row_labels[r], QString::number(r), 20, Qt::AlignRight), g, 0);
+        const bool fresh_row = !m_row_labels[r];
+        place(label(m_row_labels[r], QString::number(r), 20, Qt::AlignRight), fresh_row, g, 0);
         for (int c = 0; c < n; ++c) {
+            const bool fresh = !m_cells[r][c];
             QLineEdit *e = cell(m_cells[r][c], 80);
-            m_grid->addWidget(e, g, c + 1);
+            place(e, fresh, g, c + 1);
             QObject::connect(e, &QLineEdit::editingFinished, m_mapper,
                              qOverload<>(&QSignalMapper::map));
             m_mapper->setMapping(e, CellId{CellId::Column::Matrix, r, c}.mapped());
         }
-        m_grid->addWidget(label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight),
-                          g, n + 2);
+        place(label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight), fresh_row || moved, g, n + 2);
         if (!m_vector[r]) {
             cell(m_vector[r], 80);
             cell(m_results[r], 160);
             show_look(m_results[r], state.cell({CellId::Column::Result, r}));
         }
-        m_grid->addWidget(m_vector[r], g, n + 3);
-        m_grid->addWidget(m_results[r], g, n + 4);
+        place(m_vector[r], fresh_row || moved, g, n + 3);
+        place(m_results[r], fresh_row || moved, g, n + 4);
         QObject::connect(m_vector[r], &QLineEdit::editingFinished, m_mapper,
                          qOverload<>(&QSignalMapper::map));
         m_mapper->setMapping(m_vector[r], CellId{CellId::Column::Vector, r}.mapped());
         if (size_t(r) < state.names().size()) {
+            const bool fresh = !m_names[r];
             QLabel *name = label(m_names[r], QString(), 80, Qt::AlignLeft);
             name->setText(state.names()[size_t(r)]);
-            m_grid->addWidget(name, g, n + 5);
+            place(name, fresh || fresh_row || moved, g, n + 5);
         }
         ++g;
     }
@@ -120,6 +139,10 @@ void NetworkPanel::resize(const NetworkState &state)
                 gone(m_cells[k][c]);
         }
     }
+    m_grid->setEnabled(true);
+    m_grid->activate();
+    if (updates)
+        host->setUpdatesEnabled(true);
 }
 
 QLineEdit *NetworkPanel::widget(CellId id) const
