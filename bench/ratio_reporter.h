@@ -88,6 +88,13 @@ private:
 // main() of every benchmark executable: run, then judge the ratios.
 inline int run_with_ratios(int argc, char **argv, std::vector<RatioReporter::Pair> pairs)
 {
+    // Repetitions of a subject and its baseline interleaved in random order: on a shared
+    // machine a slow spell then slows both sides of a ratio alike instead of one of them.
+    std::vector<char *> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    argc = int(args.size());
+    argv = args.data();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter(std::move(pairs));
     benchmark::RunSpecifiedBenchmarks(&reporter);

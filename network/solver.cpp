@@ -155,8 +155,9 @@ int solve_linear_system(LinearSystem &system, int n, int kind_flags, int &failed
     int exchanged[SOLVER_MAX_N];
     if (kind_flags >= 2)
         return solve<ComplexArithmetic>(system.solver_matrix, system.solver_vector, n, failed_step, exchanged);
-    // Real: the real parts go through the elimination as plain doubles and come back; the
-    // imaginary parts, which real arithmetic never touches, move with their rows.
+    // Real: the real parts go through the elimination as plain doubles and the unknowns come
+    // back; the imaginary parts of the right-hand side, which real arithmetic never touches,
+    // move with their rows.
     double a[SOLVER_MAX_N][SOLVER_MAX_N];
     double b[SOLVER_MAX_N];
     for (int r = 0; r < n; ++r) {
@@ -164,23 +165,16 @@ int solve_linear_system(LinearSystem &system, int n, int kind_flags, int &failed
             a[r][c] = system.solver_matrix[r][c].re;
         b[r] = system.solver_vector[r].re;
     }
-    const int steps_before = failed_step;
-    failed_step = -1;
-    const int status = solve<DoubleArithmetic>(a, b, n, failed_step, exchanged);
-    const int steps = status == SOLVE_OK ? n : failed_step + 1;
-    if (status == SOLVE_OK)
-        failed_step = steps_before;
+    int step = -1;
+    const int status = solve<DoubleArithmetic>(a, b, n, step, exchanged);
+    if (status != SOLVE_OK)
+        failed_step = step;
+    const int steps = status == SOLVE_OK ? n : step + 1;
     for (int k = 0; k < steps; ++k) {
-        if (exchanged[k] == k)
-            continue;
-        for (int j = 0; j < n; ++j)
-            std::swap(system.solver_matrix[k][j].im, system.solver_matrix[exchanged[k]][j].im);
-        std::swap(system.solver_vector[k].im, system.solver_vector[exchanged[k]].im);
+        if (exchanged[k] != k)
+            std::swap(system.solver_vector[k].im, system.solver_vector[exchanged[k]].im);
     }
-    for (int r = 0; r < n; ++r) {
-        for (int c = 0; c < n; ++c)
-            system.solver_matrix[r][c].re = a[r][c];
+    for (int r = 0; r < n; ++r)
         system.solver_vector[r].re = b[r];
-    }
     return status;
 }

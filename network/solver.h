@@ -11,7 +11,8 @@ enum : int {
 
 // One system of up to SOLVER_MAX_N linear equations, solved in place. Row r of
 // solver_matrix holds the coefficients of equation r; solver_vector holds the right-hand
-// sides on entry and the unknowns after a successful solve. Fixed size: no allocation.
+// sides on entry and the unknowns after a successful solve. The matrix is the solver's to
+// use: a real solve leaves it as it was, a complex one eliminated. Fixed size: no allocation.
 struct LinearSystem
 {
     Complex solver_matrix[SOLVER_MAX_N][SOLVER_MAX_N];
