@@ -4,6 +4,7 @@
 
 #include "app/looks.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,9 +12,9 @@
 #include <QWidget>
 
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
-    : m_owner(owner)
-    , m_grid(grid)
+    : m_grid(grid)
     , m_status(status)
+    , m_mapper(new QSignalMapper(owner))
 {}
 
 QLabel *NetworkPanel::label(QLabel *&slot, const QString &text, int width, Qt::Alignment align)
@@ -36,6 +37,13 @@ QLineEdit *NetworkPanel::cell(QLineEdit *&slot, int width)
     return slot;
 }
 
+// A cell reports its id whenever it is left, for as long as it lives: its mapping goes with it.
+void NetworkPanel::report_leaving(QLineEdit *cell, CellId id)
+{
+    QObject::connect(cell, &QLineEdit::editingFinished, m_mapper, qOverload<>(&QSignalMapper::map));
+    m_mapper->setMapping(cell, id.mapped());
+}
+
 void NetworkPanel::destroy(QWidget *&slot)
 {
     if (!slot)
@@ -54,14 +62,10 @@ void NetworkPanel::resize(const NetworkState &state)
     const bool updates = host && host->updatesEnabled();
     if (updates)
         host->setUpdatesEnabled(false);
+    const bool hide = host && host->isVisible() && !host->isAncestorOf(QApplication::focusWidget());
+    if (hide)
+        host->hide();
     m_grid->setEnabled(false);
-    // A fresh mapper drops every old cell connection at once.
-    if (m_n != 0 && m_mapper) {
-        delete m_mapper;
-        m_mapper = nullptr;
-    }
-    if (n != 0)
-        m_mapper = new QSignalMapper(m_owner);
 
     // A widget already in the grid keeps its place unless the size moved its column: the
     // coefficients, row numbers and headers stay where they are, the columns right of them
@@ -89,21 +93,17 @@ void NetworkPanel::resize(const NetworkState &state)
             const bool fresh = !m_cells[r][c];
             QLineEdit *e = cell(m_cells[r][c], 80);
             place(e, fresh, g, c + 1);
-            QObject::connect(e, &QLineEdit::editingFinished, m_mapper,
-                             qOverload<>(&QSignalMapper::map));
-            m_mapper->setMapping(e, CellId{CellId::Column::Matrix, r, c}.mapped());
+            if (fresh)
+                report_leaving(e, CellId{CellId::Column::Matrix, r, c});
         }
         place(label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight), fresh_row || moved, g, n + 2);
         if (!m_vector[r]) {
-            cell(m_vector[r], 80);
+            report_leaving(cell(m_vector[r], 80), CellId{CellId::Column::Vector, r});
             cell(m_results[r], 160);
             show_look(m_results[r], state.cell({CellId::Column::Result, r}));
         }
         place(m_vector[r], fresh_row || moved, g, n + 3);
         place(m_results[r], fresh_row || moved, g, n + 4);
-        QObject::connect(m_vector[r], &QLineEdit::editingFinished, m_mapper,
-                         qOverload<>(&QSignalMapper::map));
-        m_mapper->setMapping(m_vector[r], CellId{CellId::Column::Vector, r}.mapped());
         if (size_t(r) < state.names().size()) {
             const bool fresh = !m_names[r];
             QLabel *name = label(m_names[r], QString(), 80, Qt::AlignLeft);
@@ -141,6 +141,8 @@ void NetworkPanel::resize(const NetworkState &state)
     }
     m_grid->setEnabled(true);
     m_grid->activate();
+    if (hide)
+        host->show();
     if (updates)
         host->setUpdatesEnabled(true);
 }

@@ -24,7 +24,7 @@ public:
     NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status);
 
     int size() const { return m_n; }
-    // The mapper of the current grid, which reports the id of every cell left; null at size 0.
+    // Reports the id of every cell left.
     QSignalMapper *mapper() const { return m_mapper; }
 
     QLineEdit *widget(CellId id) const;
@@ -43,13 +43,13 @@ private:
 
     QLabel *label(QLabel *&slot, const QString &text, int width, Qt::Alignment align);
     QLineEdit *cell(QLineEdit *&slot, int width);
+    void report_leaving(QLineEdit *cell, CellId id);
     void destroy(QWidget *&slot);
 
-    QObject *m_owner;
     QGridLayout *m_grid;
     QLabel *m_status;
     int m_n = 0;
-    QSignalMapper *m_mapper = nullptr;
+    QSignalMapper *m_mapper;
     QLabel *m_headers[HEADER_ROWS][MAX] = {};
     QLabel *m_row_labels[MAX] = {};
     QLabel *m_vec_labels[MAX] = {};

@@ -216,6 +216,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     });
 
     m_network = std::make_unique<NetworkPanel>(this, ui->gridLayout, ui->network_status);
+    connect(m_network->mapper(), &QSignalMapper::mappedInt, this, &ohmara::network_edit_slot);
     connect(ui->sb_network, &QSpinBox::valueChanged, this, &ohmara::network_size_slot);
     connect(ui->network_solve, &QPushButton::pressed, this, &ohmara::network_solve_slot);
     connect(ui->network_zero, &QPushButton::pressed, this, &ohmara::network_zero_slot);
@@ -428,8 +429,6 @@ void ohmara::network_size_slot(int n)
 void ohmara::resize_network()
 {
     m_network->resize(m_model.network);
-    if (QSignalMapper *mapper = m_network->mapper())
-        connect(mapper, &QSignalMapper::mappedInt, this, &ohmara::network_edit_slot);
 }
 
 void ohmara::show_network(const NetworkChange &change)
