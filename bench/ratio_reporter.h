@@ -23,6 +23,8 @@ public:
         std::string baseline;
         double target;
         std::string metric = {};
+        // The baseline's metric where it differs from the subject's.
+        std::string baseline_metric = {};
     };
 
     explicit RatioReporter(std::vector<Pair> pairs)
@@ -47,7 +49,7 @@ public:
         bool ok = true;
         for (const Pair &p : m_pairs) {
             const double subject = value(p.subject, p.metric);
-            const double baseline = value(p.baseline, p.metric);
+            const double baseline = value(p.baseline, p.baseline_metric.empty() ? p.metric : p.baseline_metric);
             if (!(subject > 0) || !(baseline > 0))
                 continue;
             const double ratio = subject / baseline;
@@ -55,7 +57,7 @@ public:
             ok = ok && met;
             char verdict[64] = "(recorded)";
             if (p.target != RECORDED)
-                std::snprintf(verdict, sizeof verdict, "(target <= %.1f: %s)", p.target,
+                std::snprintf(verdict, sizeof verdict, "(target <= %.3g: %s)", p.target,
                     met ? "met" : "MISSED");
             char line[256];
             std::snprintf(line, sizeof line, "%-28s / %-28s %s= %.2f  %s\n", p.subject.c_str(),
