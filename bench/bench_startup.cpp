@@ -1,12 +1,15 @@
-// Whole-process start-up and memory: the program against an empty QMainWindow program built
-// the same way, each started afresh by startup_probe. A window holding one line edit is
-// measured too: the gap between it and the empty one is what showing any text costs. The time is
-// the probe's own, from the application object's construction to the end of the first paint; the
-// memory is its peak resident set after start-up and after a 20 x 20 solve.
+// Whole-process start-up and memory: the program (startup_probe) against a window holding one
+// line edit and an empty QMainWindow (startup_baseline, linked against Qt Widgets alone), each
+// started afresh. The time runs from just before the process is started to the end of its
+// first paint, on the one monotonic clock both processes read: exec, loading the libraries,
+// building and showing. The memory is the peak resident set after start-up and after a
+// 20 x 20 solve. Offscreen unless QT_QPA_PLATFORM says otherwise (xcb under xvfb-run).
 #include "bench/ratio_reporter.h"
 
 #include <QProcess>
 #include <QStringList>
+
+#include <chrono>
 
 #include <benchmark/benchmark.h>
 
@@ -21,7 +24,10 @@ void process_startup(benchmark::State &state, const char *program)
     double solved_kb = 0;
     for (auto _ : state) {
         QProcess probe;
-        probe.start(QStringLiteral(OHMARA_STARTUP_PROBE), {QString::fromLatin1(program)});
+        const bool ours = std::string(program) == "ohmara";
+        const auto before = std::chrono::steady_clock::now();
+        probe.start(QString::fromLatin1(ours ? OHMARA_STARTUP_PROBE : OHMARA_STARTUP_BASELINE),
+                    ours ? QStringList() : QStringList{QString::fromLatin1(program)});
         // A probe that never paints would hang the run; give it far more than it needs.
         const bool finished = probe.waitForFinished(30000);
         long long ns = 0;
@@ -37,7 +43,7 @@ void process_startup(benchmark::State &state, const char *program)
             state.SkipWithError(why.c_str());
             break;
         }
-        state.SetIterationTime(double(ns) * 1e-9);
+        state.SetIterationTime(double(ns - std::chrono::duration_cast<std::chrono::nanoseconds>(before.time_since_epoch()).count()) * 1e-9);
         started_kb += double(started);
         solved_kb += double(solved);
     }
@@ -64,9 +70,8 @@ int main(int argc, char **argv)
     const std::string empty = "process_startup/empty";
     const std::string text = "process_startup/text";
     return run_with_ratios(argc, argv,
-        {{ohmara, empty, 1.3, "real_time"}, {ohmara, empty, 1.3, "peak_kB_started"},
-            {ohmara, empty, 1.3, "peak_kB_solved"},
+        {{ohmara, text, 1.3, "real_time"}, {ohmara, text, 1.2, "peak_kB_started"},
+            {ohmara, text, 1.3, "peak_kB_solved"},
             {text, empty, RatioReporter::RECORDED, "real_time"},
-            {ohmara, text, RatioReporter::RECORDED, "real_time"},
-            {ohmara, text, RatioReporter::RECORDED, "peak_kB_started"}});
+            {ohmara, empty, RatioReporter::RECORDED, "real_time"}});
 }
