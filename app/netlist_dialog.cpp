@@ -12,6 +12,8 @@ namespace {
 
 // A netlist far larger than anyone types; opening stops there.
 constexpr qint64 OPEN_LIMIT = qint64(4) << 20;
+// More frequencies than a chart has pixels to show them.
+constexpr int PLOT_MAX_POINTS = 5000;
 
 } // namespace
 
@@ -47,6 +49,11 @@ std::vector<ResponseCurve> NetlistDialog::curves() const
     failed.error = read.error;
     if (read.ok && !read.netlist.swept())
         failed.error = QStringLiteral("Give the netlist an .ac sweep to plot, as .ac dec 20 10 100k");
+    // The window redraws as the text changes; a sweep far longer than a chart can show would
+    // hold it up for seconds at every pause in typing.
+    if (read.ok && read.netlist.swept() && read.netlist.sweep.points > PLOT_MAX_POINTS)
+        failed.error = QStringLiteral("The plot draws at most %1 frequencies; ohmara-cli netlist prints a sweep of any length")
+                           .arg(PLOT_MAX_POINTS);
     if (!failed.error.isEmpty())
         return {failed};
     const NetlistSweep sweep = sweep_netlist(read.netlist);
