@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numeric>
@@ -228,6 +229,37 @@ QString random_network(QRandomGenerator &rng, bool ac, int &elements)
     return lines.join('\n') + '\n';
 }
 
+// Runs ngspice on a deck; its printed output.
+QByteArray run_ngspice(const QString &ngspice, QTemporaryDir &dir, const QString &deck)
+{
+    QFile file(dir.filePath("n.cir"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    file.write(deck.toLatin1());
+    file.close();
+    QProcess run;
+    run.start(ngspice, {QStringLiteral("-b"), file.fileName()});
+    run.waitForFinished(30000);
+    return run.readAllStandardOutput() + run.readAllStandardError();
+}
+
+// ngspice's name of an unknown: "out" for V(out), "v1#branch" for I(V1).
+QString ngspice_key(const QString &name)
+{
+    return name.startsWith('V') ? name.mid(2).chopped(1).toLower() : name.mid(2).chopped(1).toLower() + "#branch";
+}
+
+// The largest magnitude among the voltages [0] and among the currents [1].
+std::array<double, 2> largest_of_kind(const std::vector<QString> &names, const std::vector<Complex> &values)
+{
+    std::array<double, 2> largest{0, 0};
+    for (size_t i = 0; i < names.size(); ++i) {
+        double &l = largest[names[i].startsWith('I')];
+        l = std::max(l, std::hypot(values[i].re, values[i].im));
+    }
+    return largest;
+}
+
 // wrdata's table of an AC sweep: per line the frequency, then each vector's real and
 // imaginary part, by the lower-case names of its header.
 QHash<QString, std::vector<Complex>> ngspice_sweep(const QByteArray &table, std::vector<double> &frequencies)
@@ -307,15 +339,9 @@ void tst_netlist::sweep_agrees_with_ngspice()
         QVERIFY2(read.ok, qPrintable(read.error + "\n" + netlist));
         const NetlistSweep mine = sweep_netlist(read.netlist);
         QVERIFY2(mine.error.isEmpty(), qPrintable(mine.error + "\n" + netlist));
-        QFile file(dir.filePath("s.cir"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write((netlist.left(netlist.lastIndexOf(".ac")) + ".control\nset wr_vecnames\nset wr_singlescale\noption numdgt=16\n"
+        run_ngspice(ngspice, dir, netlist.left(netlist.lastIndexOf(".ac")) + ".control\nset wr_vecnames\nset wr_singlescale\noption numdgt=16\n"
                     + QStringLiteral("ac dec 7 %1 %2\n").arg(from, 0, 'g', 17).arg(from * 500, 0, 'g', 17)
-                    + "wrdata " + dir.filePath("w.txt") + " all\n.endc\n.end\n").toLatin1());
-        file.close();
-        QProcess run;
-        run.start(ngspice, {QStringLiteral("-b"), file.fileName()});
-        QVERIFY(run.waitForFinished(30000));
+                    + "wrdata " + dir.filePath("w.txt") + " all\n.endc\n.end\n");
         QFile table(dir.filePath("w.txt"));
         QVERIFY(table.open(QIODevice::ReadOnly));
         std::vector<double> frequencies;
@@ -324,12 +350,10 @@ void tst_netlist::sweep_agrees_with_ngspice()
         for (size_t f = 0; f < frequencies.size(); ++f)
             QVERIFY(std::abs(frequencies[f] - mine.frequencies[f]) <= 1e-9 * frequencies[f]);
         for (size_t f = 0; f < frequencies.size(); ++f) {
-            double largest[2] = {0, 0};
-            for (size_t i = 0; i < mine.names.size(); ++i)
-                largest[mine.names[i].startsWith('I')] = std::max(largest[mine.names[i].startsWith('I')], std::hypot(mine.values[f][i].re, mine.values[f][i].im));
+            const std::array<double, 2> largest = largest_of_kind(mine.names, mine.values[f]);
             for (size_t i = 0; i < mine.names.size(); ++i) {
                 const QString name = mine.names[i];
-                const QString key = name.startsWith('V') ? name.mid(2).chopped(1).toLower() : name.mid(2).chopped(1).toLower() + "#branch";
+                const QString key = ngspice_key(name);
                 QVERIFY2(theirs.contains(key) && theirs[key].size() == frequencies.size(), qPrintable(key + "\n" + netlist));
                 const Complex a = mine.values[f][i], b = theirs[key][f];
                 QVERIFY2(std::hypot(a.re - b.re, a.im - b.im) <= 1e-6 * largest[name.startsWith('I')] + 1e-12,
@@ -372,19 +396,10 @@ void tst_netlist::agrees_with_ngspice()
             continue; // a generated node only capacitors reach, in DC
         std::vector<Complex> mine, grid;
         QVERIFY2(solve_nodal(eq, mine), qPrintable(netlist));
-        QFile file(dir.filePath("n.cir"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         const QString analysis = ac ? QStringLiteral("ac lin 1 %1 %1").arg(read.netlist.frequency, 0, 'g', 17) : QStringLiteral("op");
-        file.write((netlist + ".control\nset numdgt=16\n" + analysis + "\nprint all\n.endc\n.end\n").toLatin1());
-        file.close();
-        QProcess run;
-        run.start(ngspice, {QStringLiteral("-b"), file.fileName()});
-        QVERIFY(run.waitForFinished(30000));
-        const QByteArray printed = run.readAllStandardOutput() + run.readAllStandardError();
+        const QByteArray printed = run_ngspice(ngspice, dir, netlist + ".control\nset numdgt=16\n" + analysis + "\nprint all\n.endc\n.end\n");
         const QHash<QString, Complex> theirs = ngspice_answers(printed);
-        double largest[2] = {0, 0};
-        for (int i = 0; i < eq.size; ++i)
-            largest[eq.names[size_t(i)].startsWith('I')] = std::max(largest[eq.names[size_t(i)].startsWith('I')], std::hypot(mine[size_t(i)].re, mine[size_t(i)].im));
+        const std::array<double, 2> largest = largest_of_kind(eq.names, mine);
         // The grid's texts of the same equations, solved as the grid solves them, agree too.
         QVERIFY2(solve_netlist_equations(eq, grid), qPrintable(netlist));
         for (size_t i = 0; i < mine.size(); ++i)
@@ -392,7 +407,7 @@ void tst_netlist::agrees_with_ngspice()
                      qPrintable(QStringLiteral("%1: %2 %3 vs %4 %5\n%6").arg(eq.names[i]).arg(grid[i].re, 0, 'g', 17).arg(grid[i].im, 0, 'g', 17).arg(mine[i].re, 0, 'g', 17).arg(mine[i].im, 0, 'g', 17).arg(netlist)));
         for (int i = 0; i < eq.size; ++i) {
             const QString name = eq.names[size_t(i)];
-            const QString key = name.startsWith('V') ? name.mid(2).chopped(1).toLower() : name.mid(2).chopped(1).toLower() + "#branch";
+            const QString key = ngspice_key(name);
             QVERIFY2(theirs.contains(key), qPrintable(QStringLiteral("ngspice gave no %1 for\n%2\n%3").arg(key, netlist, QString::fromLatin1(printed.right(600)))));
             const Complex a = mine[size_t(i)], b = theirs.value(key);
             // Relative to the largest of its kind, and within SPICE's own absolute tolerance of
