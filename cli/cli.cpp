@@ -647,7 +647,7 @@ int sweep(Context &cx, const std::vector<std::string> &args)
             range.points = p->second.empty() || *end || n < 1 || n > SWEEP_MAX_POINTS ? 0 : int(n);
         }
         if (!cx.sweep_options.count("--from") || !cx.sweep_options.count("--to"))
-            return cx.fail(CLI_USAGE, "--from and --to go together");
+            return cx.fail(CLI_USAGE, "a sweep of its own range needs both --from and --to");
         if (const QString problem = sweep_range_error(range); !problem.isEmpty())
             return cx.fail(CLI_USAGE, problem.toStdString());
     }

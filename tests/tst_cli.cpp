@@ -152,7 +152,8 @@ void tst_cli::commands_data()
     QTest::newRow("sweep: a stage without C") << "sweep rcfilter R=1k C=0" << none << 1 << none << QByteArray("The RC stage needs R, C and Fc above zero\n");
     QTest::newRow("sweep: Fc is what it shows") << "sweep rcfilter R=1k Fc=1k" << none << 2 << none << QByteArray("Fc is not given to a sweep; it is what the curve shows\n");
     QTest::newRow("sweep: another tab") << "sweep ohm V=1" << none << 2 << none << QByteArray("sweep takes rcfilter or rlc\n");
-    QTest::newRow("sweep: from without to") << "sweep rcfilter R=1 C=1 --from 1" << none << 2 << none << QByteArray("--from and --to go together\n");
+    QTest::newRow("sweep: from without to") << "sweep rcfilter R=1 C=1 --from 1" << none << 2 << none << QByteArray("a sweep of its own range needs both --from and --to\n");
+    QTest::newRow("sweep: points without a range") << "sweep rcfilter R=1 C=1 --points 9" << none << 2 << none << QByteArray("a sweep of its own range needs both --from and --to\n");
     QTest::newRow("sweep: backwards") << "sweep rcfilter R=1 C=1 --from 1k --to 1" << none << 2 << none << QByteArray("the sweep ends below its start\n");
     QTest::newRow("sweep: from zero") << "sweep rcfilter R=1 C=1 --from 0 --to 1" << none << 2 << none << QByteArray("the sweep needs frequencies above 0 Hz\n");
     QTest::newRow("sweep: too many points") << "sweep rcfilter R=1 C=1 --from 1 --to 2 --points 100001" << none << 2 << none << QByteArray("a sweep takes 1 to 100000 points\n");
