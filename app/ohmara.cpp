@@ -232,6 +232,7 @@ ohmara::~ohmara()
     delete m_leaves;
     for (QLineEdit *field : findChildren<QLineEdit *>())
         field->disconnect(this);
+    m_network->mapper()->disconnect(this);
     delete ui;
 }
 
