@@ -29,11 +29,7 @@ int main(int argc, char *argv[])
     FirstPaint first_paint([&] {
         const auto painted = std::chrono::steady_clock::now();
         const long at_start = peak_rss_kb();
-        window.repaint();
-        QApplication::processEvents();
-        std::printf("%lld %ld %ld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(painted.time_since_epoch()).count()),
-                    at_start, peak_rss_kb());
-        QApplication::quit();
+        report_startup(window, painted, at_start);
     });
     window.installEventFilter(&first_paint);
     window.show();

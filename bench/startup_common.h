@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QObject>
 #include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <cstdio>
 
 #include <functional>
 
@@ -45,3 +49,15 @@ protected:
 private:
     std::function<void()> m_done;
 };
+
+// The probe's line: when the first paint ended (monotonic ns), the peak memory then, and the
+// peak after one more paint and round of events (after the solve, for the program). Then quits.
+inline void report_startup(QWidget &window, std::chrono::steady_clock::time_point painted, long at_start)
+{
+    window.repaint();
+    QCoreApplication::processEvents();
+    std::printf("%lld %ld %ld\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(painted.time_since_epoch()).count()),
+                at_start, peak_rss_kb());
+    QCoreApplication::quit();
+}

@@ -57,11 +57,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "startup_probe: the 20 x 20 system was not solved\n");
             status = 1;
         }
-        window.repaint();
-        QApplication::processEvents();
-        std::printf("%lld %ld %ld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(painted.time_since_epoch()).count()),
-                    at_start, peak_rss_kb());
-        QApplication::quit();
+        report_startup(window, painted, at_start);
     });
     window.installEventFilter(&first_paint);
     window.show();

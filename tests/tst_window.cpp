@@ -92,6 +92,19 @@ private:
     QLineEdit *field_at(int t, int i) { return field(QString("Value%1%2").arg(t).arg(i)); }
     void snapshot(const CalculatorModel &model, QStringList &window, QStringList &held);
     QWidget *grid_at(int row, int column);
+    // Opens File > Netlist… and acts in the editor while it is open; false when none opened.
+    bool in_netlist_editor(const std::function<void(QDialog *)> &act)
+    {
+        bool seen = false;
+        QTimer::singleShot(0, this, [&] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                seen = true;
+                act(dialog);
+            }
+        });
+        m_window->findChild<QAction *>("actionNetlist")->trigger();
+        return seen;
+    }
     QByteArray bytes_of(const QString &path)
     {
         QFile f(path);
@@ -558,12 +571,7 @@ void tst_window::netlist()
     QFETCH(QStringList, answers);
     resize_grid(2);
     QString shown_error;
-    bool seen = false;
-    QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        seen = true;
+    const bool seen = in_netlist_editor([&](QDialog *dialog) {
         auto *text = dialog->findChild<QPlainTextEdit *>("netlist_text");
         text->setFocus();
         QGuiApplication::clipboard()->setText(netlist);
@@ -575,7 +583,6 @@ void tst_window::netlist()
             dialog->reject();
         }
     });
-    m_window->findChild<QAction *>("actionNetlist")->trigger();
     QVERIFY2(seen, "no netlist editor opened");
     QCOMPARE(shown_error, error);
     if (!error.isEmpty()) {
@@ -780,12 +787,7 @@ void tst_window::netlist_plot()
 {
     QStringList errors;
     double at_1k = 0;
-    bool seen = false;
-    QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        seen = true;
+    const bool seen = in_netlist_editor([&](QDialog *dialog) {
         auto *text = dialog->findChild<QPlainTextEdit *>("netlist_text");
         text->setPlainText("rc\nV1 in 0 AC 1\nR1 in out 1k\nC1 out 0 159.15494309189535n\n");
         QTest::mouseClick(dialog->findChild<QPushButton *>("netlist_plot"), Qt::LeftButton);
@@ -801,7 +803,6 @@ void tst_window::netlist_plot()
             at_1k = p.frequency == 1000 ? p.magnitude : at_1k;
         dialog->reject();
     });
-    m_window->findChild<QAction *>("actionNetlist")->trigger();
     QVERIFY(seen);
     QCOMPARE(errors, (QStringList{"Give the netlist an .ac sweep to plot, as .ac dec 20 10 100k",
                                   "The plot draws at most 5000 frequencies; ohmara-cli netlist prints a sweep of any length", "", "V(out)"}));
