@@ -170,26 +170,24 @@ void PlotWindow::draw()
         m->append(point.frequency, point.magnitude);
         p->append(point.frequency, point.phase_deg);
     }
-    m_chart->addSeries(m);
-    m_chart->addSeries(p);
-    QPen dashed = p->pen();
-    dashed.setStyle(Qt::DashLine);
-    p->setPen(dashed);
-    m->attachAxis(frequency);
-    m->attachAxis(magnitude);
-    p->attachAxis(frequency);
-    p->attachAxis(phase);
+    // A series joins the chart in its line style (after the theme gave it its colour) and
+    // on its two axes.
+    const auto add = [this, frequency](QLineSeries *series, Qt::PenStyle style, QAbstractAxis *y) {
+        m_chart->addSeries(series);
+        QPen pen = series->pen();
+        pen.setStyle(style);
+        series->setPen(pen);
+        series->attachAxis(frequency);
+        series->attachAxis(y);
+    };
+    add(m, Qt::SolidLine, magnitude);
+    add(p, Qt::DashLine, phase);
     if (std::isfinite(m_curve.marked) && m_curve.marked >= points.front().frequency && m_curve.marked <= points.back().frequency) {
         auto *mark = new QLineSeries;
         mark->setName(QStringLiteral("%1 = %2 Hz").arg(m_curve.marked_name, number(m_curve.marked)));
         mark->append(m_curve.marked, phase->min());
         mark->append(m_curve.marked, phase->max());
-        m_chart->addSeries(mark);
-        QPen dotted = mark->pen();
-        dotted.setStyle(Qt::DotLine);
-        mark->setPen(dotted);
-        mark->attachAxis(frequency);
-        mark->attachAxis(phase);
+        add(mark, Qt::DotLine, phase);
     }
 }
 
