@@ -1,5 +1,6 @@
 // Any text a user could type: parse_value must end, never read out of bounds, give one of
 // the three kinds, and every number it accepts must survive the trip through format_value.
+// The numeral conversion must read every text exactly as Qt's own toDouble does.
 #include "numbers/format.h"
 #include "numbers/parse.h"
 
@@ -8,10 +9,18 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    double ours = 0.0;
+    const bool ok = convert_number(text, ours);
+    bool qt_ok = false;
+    const double qts = text.toDouble(&qt_ok);
+    qt_ok = qt_ok && std::isfinite(qts);
+    if (ok != qt_ok || (ok && std::memcmp(&ours, &qts, sizeof ours) != 0))
+        std::abort();
     Complex z{};
     const int kind = parse_value(text, z);
     if (kind != KIND_INVALID && kind != KIND_REAL && kind != KIND_COMPLEX)

@@ -1,5 +1,6 @@
 #include "numbers/parse.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -43,10 +44,63 @@ double take_suffix(QStringView &s, double (*suffix)(QChar))
     return factor;
 }
 
+// The plain numerals people type ("4.7", "-.5", "1e-3", "+12"): ASCII, no blanks, short. Their
+// value is the correctly rounded one, as toDouble's, so std::from_chars gives the same bits
+// without toDouble's copy into a byte array. Zero, subnormal results, over- and underflow go
+// the slow way, where toDouble decides what fails.
+bool convert_plain(QStringView text, double &value)
+{
+    constexpr qsizetype PLAIN_LIMIT = 32;
+    const qsizetype n = text.size();
+    if (n == 0 || n > PLAIN_LIMIT)
+        return false;
+    char bytes[PLAIN_LIMIT];
+    qsizetype at = 0;
+    const QChar *s = text.data();
+    auto ch = [&](qsizetype i) { return s[i].unicode() < 0x80 ? char(s[i].unicode()) : '\0'; };
+    auto digits = [&] {
+        const qsizetype from = at;
+        while (at < n && ch(at) >= '0' && ch(at) <= '9')
+            ++at;
+        return at - from;
+    };
+    if (ch(0) == '+' || ch(0) == '-')
+        ++at;
+    const qsizetype sign = at;
+    qsizetype mantissa = digits();
+    if (at < n && ch(at) == '.') {
+        ++at;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (at < n && (ch(at) == 'e' || ch(at) == 'E')) {
+        ++at;
+        if (at < n && (ch(at) == '+' || ch(at) == '-'))
+            ++at;
+        if (digits() == 0)
+            return false;
+    }
+    if (at != n)
+        return false;
+    for (qsizetype i = 0; i < n; ++i)
+        bytes[i] = ch(i);
+    // from_chars takes a minus but no plus.
+    const char *first = bytes + (ch(0) == '+' ? sign : 0);
+    double v = 0.0;
+    const auto [end, error] = std::from_chars(first, bytes + n, v);
+    if (error != std::errc() || end != bytes + n || !std::isnormal(v))
+        return false;
+    value = v;
+    return true;
+}
+
 } // namespace
 
 bool convert_number(QStringView text, double &value)
 {
+    if (convert_plain(text, value))
+        return true;
     bool ok = false;
     value = text.toDouble(&ok);
     // Overflow already fails in toDouble, so a non-finite success can only be a spelling of

@@ -23,6 +23,28 @@ bool same(double a, double b)
     return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
 }
 
+// What a numeral is worth by Qt's own reading in the C locale, less infinity and NaN.
+bool qt_number(QStringView text, double &value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);
+    ok = ok && std::isfinite(value);
+    if (!ok)
+        value = 0.0;
+    return ok;
+}
+
+// A numeral conversion that differs from Qt's, or an empty text when they agree.
+QString disagreement(const QString &text)
+{
+    double ours = 7.0, qts = 7.0;
+    const bool ok = convert_number(text, ours);
+    const bool qt_ok = qt_number(text, qts);
+    if (ok == qt_ok && same(ours, qts))
+        return {};
+    return QString("'%1': %2 %3, Qt %4 %5").arg(text).arg(ok).arg(ours, 0, 'g', 17).arg(qt_ok).arg(qts, 0, 'g', 17);
+}
+
 QString text_of(double x, int width)
 {
     char buf[FORMAT_BUFFER_SIZE];
@@ -43,6 +65,9 @@ private slots:
     void valid_texts();
     void invalid_texts_data();
     void invalid_texts();
+    void numerals_as_toDouble_data();
+    void numerals_as_toDouble();
+    void generated_numerals_as_toDouble();
 
     void format_table_data();
     void format_table();
@@ -185,6 +210,76 @@ void tst_numbers::invalid_texts()
     QFETCH(QString, text);
     Complex z{};
     QCOMPARE(parse_value(text, z), int(KIND_INVALID));
+}
+
+// Numerals at the edges of the quick path and of the double's range, each read as Qt reads it.
+void tst_numbers::numerals_as_toDouble_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("trailing point") << "5.";
+    QTest::newRow("leading point") << "-.5";
+    QTest::newRow("plus") << "+5";
+    QTest::newRow("plus point") << "+.25e2";
+    QTest::newRow("two signs") << "+-5";
+    QTest::newRow("point alone") << ".";
+    QTest::newRow("signed point") << "+.";
+    QTest::newRow("exponent alone") << ".e3";
+    QTest::newRow("open exponent") << "1e";
+    QTest::newRow("signed open exponent") << "1e+";
+    QTest::newRow("capital exponent") << "2.5E-3";
+    QTest::newRow("leading zeros") << "00012";
+    QTest::newRow("zero") << "0";
+    QTest::newRow("minus zero") << "-0.0";
+    QTest::newRow("zero huge exponent") << "0e999999";
+    QTest::newRow("long exponent") << "1e0000000000000000005";
+    QTest::newRow("subnormal") << "1e-310";
+    QTest::newRow("least subnormal") << "4.9e-324";
+    QTest::newRow("underflow") << "2e-324";
+    QTest::newRow("overflow") << "1e309";
+    QTest::newRow("largest") << "1.7976931348623157e308";
+    QTest::newRow("least normal") << "2.2250738585072014e-308";
+    QTest::newRow("halfway") << "9007199254740993";
+    QTest::newRow("32 digits") << "12345678901234567890123456789012";
+    QTest::newRow("33 digits") << "123456789012345678901234567890123";
+    QTest::newRow("hexadecimal") << "0x10";
+    QTest::newRow("blank before") << "  5";
+    QTest::newRow("blank after") << "5 ";
+    QTest::newRow("tab") << "\t5";
+    QTest::newRow("no-break space") << QString::fromUtf8("5\u00a0");
+    QTest::newRow("arabic digits") << QString::fromUtf8("\u0661\u0662");
+    QTest::newRow("fullwidth digit") << QString::fromUtf8("\uff15");
+    QTest::newRow("two points") << "1.5.2";
+    QTest::newRow("underscore") << "1_0";
+    QTest::newRow("d exponent") << "1d5";
+    QTest::newRow("inf") << "inf";
+    QTest::newRow("nan") << "-nan";
+}
+
+void tst_numbers::numerals_as_toDouble()
+{
+    QFETCH(QString, text);
+    const QString d = disagreement(text);
+    QVERIFY2(d.isEmpty(), qPrintable(d));
+}
+
+// Texts built from the pieces of numerals, most of them near-numerals, some plain noise.
+void tst_numbers::generated_numerals_as_toDouble()
+{
+    static const char *const PIECES[] = {"0", "1", "5", "9", "7", "00", "123", "4503599627370497", ".",
+                                         "e", "E", "+", "-", " ", "e-", "e+3", "e308", "e-308", "e-320",
+                                         "x", "\t", "inf"};
+    QRandomGenerator random(20261207);
+    int agreed = 0;
+    for (int n = 0; n < 100000; ++n) {
+        QString text;
+        const int count = random.bounded(1, 8);
+        for (int k = 0; k < count; ++k)
+            text += QLatin1String(PIECES[random.bounded(int(std::size(PIECES)))]);
+        const QString d = disagreement(text);
+        QVERIFY2(d.isEmpty(), qPrintable(d));
+        ++agreed;
+    }
+    QCOMPARE(agreed, 100000);
 }
 
 void tst_numbers::format_table_data()
