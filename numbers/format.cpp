@@ -1,5 +1,7 @@
 #include "numbers/format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdarg>
@@ -32,6 +34,33 @@ void remove_zero_decimals(char *text)
     std::memmove(point, end, std::strlen(end) + 1);
 }
 
+// The widest text the quick path below writes: printf would cut longer ones at the buffer's
+// end, which that path does not imitate.
+constexpr int QUICK_WIDTH_LIMIT = 40;
+
+// printf's "%*.*f" and "%*.*fe%d" for widths up to QUICK_WIDTH_LIMIT: to_chars rounds exactly as
+// glibc's printf does (the exact decimal value, ties to even), without its locale switches
+// and format parsing.
+void write_fixed(char *buf, double m, int width, int decimals, int exponent)
+{
+    char digits[2 * FORMAT_BUFFER_SIZE];
+    char *end = std::to_chars(digits, digits + sizeof digits, m, std::chars_format::fixed, decimals).ptr;
+    const int length = int(end - digits);
+    char *out = buf;
+    // A negative width, left after a narrow width paid for the exponent, pads on the right.
+    for (int pad = width - length; pad > 0; --pad)
+        *out++ = ' ';
+    std::memcpy(out, digits, size_t(length));
+    out += length;
+    for (int pad = -width - length; pad > 0; --pad)
+        *out++ = ' ';
+    if (exponent != 0) {
+        *out++ = 'e';
+        out = std::to_chars(out, buf + FORMAT_BUFFER_SIZE - 1, exponent).ptr;
+    }
+    *out = '\0';
+}
+
 } // namespace
 
 int c_snprintf(char *buf, size_t size, const char *format, ...)
@@ -50,8 +79,20 @@ char *format_value(char *buf, double x, int width)
     buf[0] = '\0';
     if (width < 3)
         return buf;
+    const bool quick = width <= QUICK_WIDTH_LIMIT;
     if (x == 0.0) {
-        c_snprintf(buf, FORMAT_BUFFER_SIZE, "%-*g", width, x);
+        // printf's "%-*g": "0" or "-0", padded on the right.
+        if (!quick) {
+            c_snprintf(buf, FORMAT_BUFFER_SIZE, "%-*g", width, x);
+            return buf;
+        }
+        char *out = buf;
+        if (std::signbit(x))
+            *out++ = '-';
+        *out++ = '0';
+        while (out < buf + width)
+            *out++ = ' ';
+        *out = '\0';
         return buf;
     }
     // The scaling loop below would never end for an infinity; NaN would fall through it.
@@ -94,7 +135,9 @@ char *format_value(char *buf, double x, int width)
     if (decimals == 0)
         --width;
 
-    if (exponent != 0)
+    if (quick)
+        write_fixed(buf, exponent != 0 && x < 0 ? -m : exponent != 0 ? m : x, width, decimals, exponent);
+    else if (exponent != 0)
         c_snprintf(buf, FORMAT_BUFFER_SIZE, "%*.*fe%d", width, decimals, x < 0 ? -m : m,
                    exponent);
     else
@@ -105,9 +148,16 @@ char *format_value(char *buf, double x, int width)
 
 char *format_complex(char *buf, Complex z, int width)
 {
-    char re[FORMAT_BUFFER_SIZE];
     char im[FORMAT_BUFFER_SIZE];
-    std::snprintf(buf, 2 * FORMAT_BUFFER_SIZE, "%s+i%s", format_value(re, z.re, width),
-                  format_value(im, z.im, width));
+    format_value(im, z.im, width);
+    // The real part is written in place; "+i" and the imaginary part follow, cut where buf
+    // ends as snprintf would cut them.
+    const size_t re_length = std::strlen(format_value(buf, z.re, width));
+    const size_t room = 2 * FORMAT_BUFFER_SIZE - 1 - re_length;
+    char tail[FORMAT_BUFFER_SIZE + 2] = "+i";
+    std::strcpy(tail + 2, im);
+    const size_t n = std::min(room, std::strlen(tail));
+    std::memcpy(buf + re_length, tail, n);
+    buf[re_length + n] = '\0';
     return buf;
 }

@@ -316,6 +316,13 @@ void tst_numbers::format_table_data()
     QTest::newRow("carry to 100e-3") << 0.099999999 << 9 << "100e-3";
     QTest::newRow("carry to 1000e3") << 999999.6 << 9 << "1000e3";
     QTest::newRow("no room for decimals") << -1.23e-121 << 6 << "-123e-123";
+    QTest::newRow("tie rounds to even, down") << 1.0625 << 5 << "1.062";
+    QTest::newRow("tie rounds to even, up") << 1.1875 << 5 << "1.188";
+    QTest::newRow("short of a tie") << 1.0625000000000002 << 5 << "1.063";
+    QTest::newRow("too narrow, padded before the exponent") << 2e-102 << 3 << "2  e-102";
+    QTest::newRow("exact decimals, width 40") << 1.0 / 3 << 40 << "0.33333333333333331482961625624739099294";
+    QTest::newRow("exact decimals, width 41") << 1.0 / 3 << 41 << "0.333333333333333314829616256247390992939";
+    QTest::newRow("zero width 3") << 0.0 << 3 << "0  ";
     QTest::newRow("width 2 is empty") << 5.0 << 2 << "";
     QTest::newRow("inf") << Inf << 9 << "inf";
     QTest::newRow("-inf") << -Inf << 9 << "-inf";
