@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <tuple>
 #include <sstream>
 
 namespace {
@@ -143,12 +144,22 @@ const char *not_text(const std::string &line)
     return nullptr;
 }
 
+// Words parted by the C locale's white space, as a stream's >> parts them.
 std::vector<std::string> words_of(const std::string &line)
 {
-    std::istringstream words(line);
+    auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     std::vector<std::string> out;
-    for (std::string w; words >> w;)
-        out.push_back(w);
+    for (size_t at = 0; at < line.size();) {
+        if (blank(line[at])) {
+            ++at;
+            continue;
+        }
+        size_t end = at;
+        while (end < line.size() && !blank(line[end]))
+            ++end;
+        out.emplace_back(line, at, end - at);
+        at = end;
+    }
     return out;
 }
 
@@ -182,6 +193,33 @@ void set_shown_value(QJsonObject &answer, const QString &text, bool complex)
         set_value(answer, z, complex);
 }
 
+// A batch asks for the same few fresh tabs again and again: each is built once, with its
+// unknown (circuit, direction) chosen, and copied for every line that wants it.
+class FreshTabs
+{
+public:
+    const TabState &get(int tab, int circuit, int choice, int digits)
+    {
+        const auto key = std::make_tuple(tab, circuit, choice, digits);
+        auto found = m_tabs.find(key);
+        if (found == m_tabs.end())
+            found = m_tabs.emplace(key, fresh(tab, circuit, choice, digits)).first;
+        return found->second;
+    }
+
+    static TabState fresh(int tab, int circuit, int choice, int digits)
+    {
+        TabState state(tab, digits);
+        if (state.definition().kind == TabKind::Rlc)
+            state.select_circuit(circuit, digits);
+        state.select(choice, digits);
+        return state;
+    }
+
+private:
+    std::map<std::tuple<int, int, int, int>, TabState> m_tabs;
+};
+
 struct Context
 {
     explicit Context(std::istream &input) : in(input) {}
@@ -191,6 +229,8 @@ struct Context
     Format format = Format::Text;
     int series = -1; // an index into SERIES_NAMES, or none
     bool in_batch = false;
+    // The batch's fresh tabs; none for a single command.
+    FreshTabs *fresh_tabs = nullptr;
     // --from, --to and --points of a sweep, as typed.
     std::map<std::string, std::string> sweep_options;
 
@@ -322,22 +362,32 @@ int answer(Context &cx, TabState &tab)
             continue;
         const QuantityDefinition &q = tab.definition().quantities[i];
         const QString &text = tab.field(i).text;
+        const bool suggested = cx.series >= 0 && tab.is_component_answer(i);
+        if (!cx.json()) {
+            // Text needs no objects; most batch lines come this way.
+            if (change.answer == TabChange::Answer::Message) {
+                status = cx.fail(CLI_GUARD, q.name + (" = " + text.toStdString()));
+                continue;
+            }
+            cx.out += q.name + (" = " + text.toStdString()) + "\n";
+            if (suggested) {
+                QJsonObject unused;
+                suggest(cx, unused, q.name, q.component, tab.value(i).re);
+            }
+            continue;
+        }
         QJsonObject object = answer_object(q.name, text);
         if (change.answer == TabChange::Answer::Message) {
             status = cx.fail(CLI_GUARD, q.name + (" = " + text.toStdString()));
             object["re"] = QJsonValue::Null;
             object["message"] = text.trimmed();
-            if (cx.json())
-                cx.answers.append(object);
+            cx.answers.append(object);
             continue;
         }
         set_value(object, tab.value(i), q.complex);
-        const bool suggested = cx.series >= 0 && tab.is_component_answer(i);
-        if (suggested && cx.json())
+        if (suggested)
             suggest(cx, object, q.name, q.component, tab.value(i).re);
-        cx.answer(q.name, text.toStdString(), object);
-        if (suggested && !cx.json())
-            suggest(cx, object, q.name, q.component, tab.value(i).re);
+        cx.answers.append(object);
     }
     if (change.panel) {
         if (cx.json()) {
@@ -353,15 +403,15 @@ int answer(Context &cx, TabState &tab)
 int tab_command(Context &cx, int t, const std::vector<std::string> &args)
 {
     const TabDefinition &d = TAB_DEFINITIONS[t];
-    TabState tab(t, cx.digits);
     size_t first = 2;
+    int circuit = 0, choice = 0;
     if (d.kind == TabKind::Real) {
         if (args.size() < 2)
             return cx.fail(CLI_USAGE, std::string("which quantity of ") + d.name + " is unknown?");
         const int unknown = d.position(args[1].c_str());
         if (unknown < 0)
             return cx.fail(CLI_USAGE, "not a quantity of " + std::string(d.name) + ": " + args[1]);
-        tab.select(unknown, cx.digits);
+        choice = unknown;
     } else if (d.kind == TabKind::DeltaStar) {
         int direction = -1;
         for (int k = 0; k < d.choices; ++k) {
@@ -371,9 +421,9 @@ int tab_command(Context &cx, int t, const std::vector<std::string> &args)
         if (direction < 0)
             return cx.fail(CLI_USAGE, std::string(d.name) + " needs " + d.choice_names[0] + " or "
                                           + d.choice_names[1]);
-        tab.select(direction, cx.digits);
+        choice = direction;
     } else {
-        int circuit = -1;
+        circuit = -1;
         for (int c = 0; c < RLC_CIRCUITS; ++c) {
             if (args.size() > 1 && args[1] == RLC_CIRCUIT_DEFINITIONS[c].name)
                 circuit = c;
@@ -393,10 +443,11 @@ int tab_command(Context &cx, int t, const std::vector<std::string> &args)
                     + d.quantities[i].name;
             return cx.fail(CLI_USAGE, std::string(d.name) + " needs the unknown: " + names);
         }
-        tab.select_circuit(circuit, cx.digits);
-        tab.select(unknown, cx.digits);
+        choice = unknown;
         first = 3;
     }
+    TabState tab = cx.fresh_tabs ? cx.fresh_tabs->get(t, circuit, choice, cx.digits)
+                                 : FreshTabs::fresh(t, circuit, choice, cx.digits);
     std::map<int, std::string> texts;
     if (int status = collect(cx, d, args.begin() + long(first), args.end(), texts))
         return status;
@@ -910,6 +961,7 @@ int batch(std::istream &in, const Context &settings, std::istream &lines, CliOut
     // over. One line at a time is held, so an endless batch runs in constant memory.
     int worst = CLI_OK;
     std::string line;
+    FreshTabs fresh_tabs;
     for (long number = 1;; ++number) {
         const LineRead read = read_line(lines, line, true);
         if (read == LineRead::End)
@@ -919,6 +971,7 @@ int batch(std::istream &in, const Context &settings, std::istream &lines, CliOut
         one.format = settings.format;
         one.series = settings.series;
         one.in_batch = true;
+        one.fresh_tabs = &fresh_tabs;
         int status = CLI_OK;
         if (read == LineRead::TooLong) {
             status = one.fail(CLI_USAGE, "longer than " + std::to_string(LINE_LIMIT) + " characters");
