@@ -149,6 +149,7 @@ std::vector<std::string> words_of(const std::string &line)
 {
     auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     std::vector<std::string> out;
+    out.reserve(8);
     for (size_t at = 0; at < line.size();) {
         if (blank(line[at])) {
             ++at;
@@ -262,18 +263,28 @@ struct Context
     }
 };
 
+// The values a command line gives, by field.
+struct GivenTexts
+{
+    QString text[MAX_FIELDS];
+    unsigned given = 0;
+
+    bool has(int i) const { return (given >> i) & 1u; }
+};
+
 // NAME=VALUE arguments into the texts of the named quantities; every name known, none twice.
 int collect(Context &cx, const TabDefinition &d, std::vector<std::string>::const_iterator begin,
-            std::vector<std::string>::const_iterator end, std::map<int, std::string> &texts)
+            std::vector<std::string>::const_iterator end, GivenTexts &texts)
 {
     for (auto it = begin; it != end; ++it) {
         const size_t eq = it->find('=');
         const int m = eq == std::string::npos ? -1 : d.position(it->substr(0, eq).c_str());
         if (m < 0)
             return cx.fail(CLI_USAGE, "not a quantity of this tab: " + *it);
-        if (texts.count(m))
+        if (texts.has(m))
             return cx.fail(CLI_USAGE, std::string("given twice: ") + d.quantities[m].name);
-        texts[m] = it->substr(eq + 1);
+        texts.text[m] = QString::fromUtf8(it->data() + eq + 1, qsizetype(it->size() - eq - 1));
+        texts.given |= 1u << m;
     }
     return CLI_OK;
 }
@@ -281,11 +292,13 @@ int collect(Context &cx, const TabDefinition &d, std::vector<std::string>::const
 // A fresh window's tab with the unknown chosen: the inputs it needs are the fields the user
 // can type into. A field the window greys out for this circuit and unknown takes no value, and
 // neither does one the window computes.
-int fill(Context &cx, TabState &tab, const std::map<int, std::string> &texts)
+int fill(Context &cx, TabState &tab, const GivenTexts &texts)
 {
     const TabDefinition &d = tab.definition();
     unsigned empty = 0;
-    for (const auto &[i, text] : texts) {
+    for (int i = 0; i < MAX_FIELDS; ++i) {
+        if (!texts.has(i))
+            continue;
         const FieldState &f = tab.field(i);
         if (!f.enabled)
             return cx.fail(CLI_USAGE, std::string(d.quantities[i].name) + " is not used when "
@@ -296,7 +309,7 @@ int fill(Context &cx, TabState &tab, const std::map<int, std::string> &texts)
                     ? std::string(d.quantities[i].name) + " is computed in this direction"
                     : std::string(d.quantities[i].name) + " is the unknown; give the other quantities");
         // The window reads an empty field as zero; on a command line it is a value left out.
-        const QString value = QString::fromStdString(text).trimmed();
+        const QStringView value = QStringView(texts.text[i]).trimmed();
         if (value.isEmpty() || value == u"+" || value == u"-")
             empty |= 1u << i;
     }
@@ -304,9 +317,8 @@ int fill(Context &cx, TabState &tab, const std::map<int, std::string> &texts)
         return cx.fail(CLI_ILLEGAL, std::string(ILLEGAL_NUMBERS) + ": " + tab.names(empty).toStdString());
     for (int i = 0; i < d.field_count; ++i) {
         const FieldState &f = tab.field(i);
-        const auto given = texts.find(i);
-        if (given != texts.end())
-            tab.type(i, QString::fromStdString(given->second));
+        if (texts.has(i))
+            tab.type(i, texts.text[i]);
         else if (!f.read_only && f.enabled)
             return cx.fail(CLI_USAGE, std::string("missing value: ") + d.quantities[i].name);
     }
@@ -448,7 +460,7 @@ int tab_command(Context &cx, int t, const std::vector<std::string> &args)
     }
     TabState tab = cx.fresh_tabs ? cx.fresh_tabs->get(t, circuit, choice, cx.digits)
                                  : FreshTabs::fresh(t, circuit, choice, cx.digits);
-    std::map<int, std::string> texts;
+    GivenTexts texts;
     if (int status = collect(cx, d, args.begin() + long(first), args.end(), texts))
         return status;
     if (int status = fill(cx, tab, texts))
@@ -662,24 +674,26 @@ int sweep(Context &cx, const std::vector<std::string> &args)
             return cx.fail(CLI_USAGE, "sweep rlc needs series, parallel or lrc");
         first = 3;
     }
-    std::map<int, std::string> texts;
+    GivenTexts texts;
     if (int status = collect(cx, d, args.begin() + long(first), args.end(), texts))
         return status;
     // What the curve needs: R and C of the stage; R, L and C of the circuit, F if wanted.
     const std::vector<int> needed = t == TAB_RLC ? std::vector<int>{0, 1, 2} : std::vector<int>{0, 1};
     double v[MAX_FIELDS] = {};
     v[3] = std::nan("");
-    for (const auto &[i, text] : texts) {
+    for (int i = 0; i < MAX_FIELDS; ++i) {
+        if (!texts.has(i))
+            continue;
         const bool wanted = std::find(needed.begin(), needed.end(), i) != needed.end() || (t == TAB_RLC && i == 3);
         if (!wanted)
             return cx.fail(CLI_USAGE, std::string(d.quantities[i].name) + " is not given to a sweep; it is what the curve shows");
         Complex z{};
-        if (parse_value(QString::fromStdString(text), z) != KIND_REAL)
+        if (parse_value(texts.text[i], z) != KIND_REAL)
             return cx.fail(CLI_ILLEGAL, std::string(ILLEGAL_NUMBERS) + ": " + d.quantities[i].name);
         v[i] = z.re;
     }
     for (int i : needed) {
-        if (!texts.count(i))
+        if (!texts.has(i))
             return cx.fail(CLI_USAGE, std::string("missing value: ") + d.quantities[i].name);
     }
     SweepRange range;
@@ -826,8 +840,14 @@ int recalc(Context &cx, const std::vector<std::string> &args)
 int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &version)
 {
     std::vector<std::string> rest;
+    rest.reserve(args.size());
     for (size_t k = 0; k < args.size(); ++k) {
-        const std::string &a = args[k];
+        std::string &a = args[k];
+        // Most words are no options: they pass at the first look.
+        if (a.empty() || a[0] != '-') {
+            rest.push_back(std::move(a));
+            continue;
+        }
         if (a == "--") {
             rest.insert(rest.end(), args.begin() + long(k) + 1, args.end());
             break;
@@ -845,7 +865,7 @@ int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &
             continue;
         }
         if (a.rfind("--", 0) != 0) {
-            rest.push_back(a);
+            rest.push_back(std::move(a));
             continue;
         }
         const size_t eq = a.find('=');
@@ -874,7 +894,7 @@ int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &
             return cx.fail(CLI_USAGE, "--digits takes 6 to 32");
         cx.digits = int(d);
     }
-    args = rest;
+    args.swap(rest);
     return CLI_OK;
 }
 
@@ -978,10 +998,10 @@ int batch(std::istream &in, const Context &settings, std::istream &lines, CliOut
         } else if (const char *why = not_text(line)) {
             status = one.fail(CLI_ILLEGAL, std::string("not text: ") + why);
         } else {
-            const std::vector<std::string> words = words_of(line);
+            std::vector<std::string> words = words_of(line);
             if (words.empty() || words[0][0] == '#')
                 continue;
-            status = command(one, words);
+            status = command(one, std::move(words));
         }
         worst = std::max(worst, status);
         deliver(one, status, number, output);
