@@ -25,6 +25,9 @@ public:
         std::string metric = {};
         // The baseline's metric where it differs from the subject's.
         std::string baseline_metric = {};
+        // A baseline that is a fixed figure (a rate the issue asks for) rather than a run;
+        // used when baseline names none of the benchmarks, and printed as its name.
+        double fixed_baseline = 0;
     };
 
     explicit RatioReporter(std::vector<Pair> pairs)
@@ -49,7 +52,8 @@ public:
         bool ok = true;
         for (const Pair &p : m_pairs) {
             const double subject = value(p.subject, p.metric);
-            const double baseline = value(p.baseline, p.baseline_metric.empty() ? p.metric : p.baseline_metric);
+            const double measured = value(p.baseline, p.baseline_metric.empty() ? p.metric : p.baseline_metric);
+            const double baseline = measured > 0 ? measured : p.fixed_baseline;
             if (!(subject > 0) || !(baseline > 0))
                 continue;
             const double ratio = subject / baseline;
