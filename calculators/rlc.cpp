@@ -1,6 +1,8 @@
 #include "calculators/rlc.h"
 
 #include <cmath>
+#include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -18,7 +20,8 @@ struct Solve {
     void fail(const char *message)
     {
         out.solved = true;
-        c_snprintf(out.field, sizeof out.field, "%s", message);
+        std::strncpy(out.field, message, sizeof out.field - 1);
+        out.field[sizeof out.field - 1] = '\0';
     }
     void answer(double &slot, double x)
     {
@@ -57,9 +60,16 @@ struct Solve {
         const double r2 = (-b - s) / (2.0 * a);
         answer(v.f, r1 < 0.0 ? r2 : r1);
     }
-    void line(int i, const char *format, const char *text)
+    // A panel line: its words around one number's text.
+    void line(int i, const char *before, const char *text = "", const char *after = "")
     {
-        c_snprintf(out.lines[i], sizeof out.lines[i], format, text);
+        char *p = out.lines[i];
+        for (const char *part : {before, text, after}) {
+            const size_t n = std::strlen(part);
+            std::memcpy(p, part, n);
+            p += n;
+        }
+        *p = '\0';
     }
     void panel(int circuit);
 };
@@ -71,44 +81,44 @@ void Solve::panel(int circuit)
     const double w = TWO_PI * v.f;
     RlcPanelValues &values = out.values;
     values.magnitude = std::sqrt(v.z.re * v.z.re + v.z.im * v.z.im);
-    line(0, "|Z| = %s", format_value(num, values.magnitude, digits));
+    line(0, "|Z| = ", format_value(num, values.magnitude, digits));
     double phi = std::atan(v.z.im / v.z.re);
     values.phase_rad = phi;
     values.phase_deg = phi / PI * 180.0;
     values.leading = !(phi > 0.0);
     values.resonance_hz = std::nan("");
     if (phi > 0.0) {
-        line(1, "%s", "Current lagging by:");
+        line(1, "Current lagging by:");
     } else {
-        line(1, "%s", "Current leading by:");
+        line(1, "Current leading by:");
         phi = -phi;
     }
-    c_snprintf(out.lines[2], sizeof out.lines[2], "    %3.2f Rad.", phi);
-    c_snprintf(out.lines[3], sizeof out.lines[3], "    %4.2f Deg.", phi / PI * 180.0);
+    line(2, "    ", format_fixed(num, phi, 3, 2), " Rad.");
+    line(3, "    ", format_fixed(num, phi / PI * 180.0, 4, 2), " Deg.");
     if (circuit == RLC_L_R_PARALLEL_C) {
         const double q = 1.0 / (v.l * v.c) - (v.r / v.l) * (v.r / v.l);
         if (q <= 0.0) {
-            line(4, "%s", "No resonance");
+            line(4, "No resonance");
         } else {
             values.resonance_hz = std::sqrt(q) / TWO_PI;
-            line(4, "Res. freq: %s Hz", format_value(num, values.resonance_hz, digits));
+            line(4, "Res. freq: ", format_value(num, values.resonance_hz, digits), " Hz");
         }
     } else if (v.l * v.c == 0.0) {
-        line(4, "%s", "No resonance");
+        line(4, "No resonance");
     } else {
         values.resonance_hz = 1.0 / (TWO_PI * std::sqrt(v.l * v.c));
-        line(4, "Res. freq: %s Hz", format_value(num, values.resonance_hz, digits));
+        line(4, "Res. freq: ", format_value(num, values.resonance_hz, digits), " Hz");
     }
     values.z_ind = w * v.l;
     values.z_cap = w * v.c == 0.0 ? std::nan("") : -1.0 / (w * v.c);
     if (circuit == RLC_PARALLEL)
-        c_snprintf(out.lines[5], sizeof out.lines[5], "Zind = %g", w * v.l);
+        line(5, "Zind = ", format_general(num, w * v.l));
     else
-        line(5, "Zind = %s", format_value(num, w * v.l, digits));
+        line(5, "Zind = ", format_value(num, w * v.l, digits));
     if (w * v.c == 0.0)
-        line(6, "%s", "Zcap= inf.");
+        line(6, "Zcap= inf.");
     else
-        line(6, circuit == RLC_L_R_PARALLEL_C ? "Zcap = %s" : "Zcap= %s",
+        line(6, circuit == RLC_L_R_PARALLEL_C ? "Zcap = " : "Zcap= ",
             format_value(num, -1.0 / (w * v.c), digits));
 }
 

@@ -34,13 +34,13 @@ void remove_zero_decimals(char *text)
     std::memmove(point, end, std::strlen(end) + 1);
 }
 
-// The widest text the quick path below writes: printf would cut longer ones at the buffer's
-// end, which that path does not imitate.
+// The widest text the quick paths below write: printf would cut longer ones at the buffer's
+// end, which they do not imitate.
 constexpr int QUICK_WIDTH_LIMIT = 40;
 
-// printf's "%*.*f" and "%*.*fe%d" for widths up to QUICK_WIDTH_LIMIT: to_chars rounds exactly as
-// glibc's printf does (the exact decimal value, ties to even), without its locale switches
-// and format parsing.
+// printf's "%*.*f" and "%*.*fe%d" for widths and decimals up to QUICK_WIDTH_LIMIT: to_chars
+// rounds exactly as glibc's printf does (the exact decimal value, ties to even), without its
+// locale switches and format parsing.
 void write_fixed(char *buf, double m, int width, int decimals, int exponent)
 {
     char digits[2 * FORMAT_BUFFER_SIZE];
@@ -143,6 +143,22 @@ char *format_value(char *buf, double x, int width)
     else
         c_snprintf(buf, FORMAT_BUFFER_SIZE, "%*.*f", width, decimals, x);
     remove_zero_decimals(buf);
+    return buf;
+}
+
+char *format_fixed(char *buf, double x, int width, int decimals)
+{
+    if (std::abs(width) <= QUICK_WIDTH_LIMIT && decimals >= 0 && decimals <= QUICK_WIDTH_LIMIT)
+        write_fixed(buf, x, width, decimals, 0);
+    else
+        c_snprintf(buf, FORMAT_BUFFER_SIZE, "%*.*f", width, decimals, x);
+    return buf;
+}
+
+char *format_general(char *buf, double x)
+{
+    // The standard defines this conversion as printf's "%.6g".
+    *std::to_chars(buf, buf + FORMAT_BUFFER_SIZE - 1, x, std::chars_format::general, 6).ptr = '\0';
     return buf;
 }
 

@@ -16,6 +16,11 @@ char *format_value(char *buf, double x, int width);
 // buf holds at least 2 * FORMAT_BUFFER_SIZE bytes.
 char *format_complex(char *buf, Complex z, int width);
 
+// printf's "%*.*f" and "%g" in the C locale, without printf's cost, into FORMAT_BUFFER_SIZE
+// bytes: for the fixed panel texts shown beside format_value's.
+char *format_fixed(char *buf, double x, int width, int decimals);
+char *format_general(char *buf, double x);
+
 // snprintf in the C locale, for the few fixed formats the window shows beside format_value.
 int c_snprintf(char *buf, size_t size, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
