@@ -164,6 +164,20 @@ std::vector<std::string> words_of(const std::string &line)
     return out;
 }
 
+// A field's text onto the output, in UTF-8; answers are ASCII and go without a conversion.
+void append_text(std::string &out, const QString &text)
+{
+    const size_t start = out.size();
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out.resize(start);
+            out += text.toStdString();
+            return;
+        }
+        out.push_back(char(c.unicode()));
+    }
+}
+
 enum class Format { Text, Json, JsonLines };
 
 // JSON has no infinity or NaN: such a number is null.
@@ -381,7 +395,10 @@ int answer(Context &cx, TabState &tab)
                 status = cx.fail(CLI_GUARD, q.name + (" = " + text.toStdString()));
                 continue;
             }
-            cx.out += q.name + (" = " + text.toStdString()) + "\n";
+            cx.out += q.name;
+            cx.out += " = ";
+            append_text(cx.out, text);
+            cx.out += '\n';
             if (suggested) {
                 QJsonObject unused;
                 suggest(cx, unused, q.name, q.component, tab.value(i).re);
@@ -405,8 +422,10 @@ int answer(Context &cx, TabState &tab)
         if (cx.json()) {
             cx.document["panel"] = panel_object(tab.panel_values());
         } else {
-            for (const QString &line : tab.panel())
-                cx.out += line.toStdString() + "\n";
+            for (const QString &line : tab.panel()) {
+                append_text(cx.out, line);
+                cx.out += '\n';
+            }
         }
     }
     return status;
@@ -954,6 +973,8 @@ void deliver(Context &cx, int status, long line, CliOutput &output)
         output.err(cx.err);
         return;
     }
+    if (cx.err.empty())
+        return;
     const std::string prefix = "line " + std::to_string(line) + ": ";
     std::string said;
     for (size_t at = 0; at < cx.err.size();) {

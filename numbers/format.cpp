@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <locale.h>
 
@@ -41,10 +42,83 @@ constexpr int QUICK_WIDTH_LIMIT = 40;
 // printf's "%*.*f" and "%*.*fe%d" for widths and decimals up to QUICK_WIDTH_LIMIT: to_chars
 // rounds exactly as glibc's printf does (the exact decimal value, ties to even), without its
 // locale switches and format parsing.
+__extension__ typedef unsigned __int128 Wide;
+
+// Writes the decimal digits of n, at least `least` of them (zeros before), into a buffer
+// that ends at `end`; returns where they begin.
+char *digits_before(char *end, Wide n, int least)
+{
+    char *p = end;
+    // In 64-bit pieces: a 128-bit division for every digit would cost more than the rest.
+    constexpr uint64_t TEN_19 = 10000000000000000000ull;
+    uint64_t low = uint64_t(n);
+    uint64_t high = 0;
+    if (n >> 64) {
+        high = uint64_t(n / TEN_19);
+        low = uint64_t(n - Wide(high) * TEN_19);
+        for (int k = 0; k < 19; ++k) {
+            *--p = char('0' + low % 10);
+            low /= 10;
+        }
+        low = high;
+    }
+    do {
+        *--p = char('0' + low % 10);
+        low /= 10;
+    } while (low != 0);
+    while (end - p < least)
+        *--p = '0';
+    return p;
+}
+
+// "%.*f" of a finite x below 1e4 with at most 30 decimals, exactly: x is M 2^e, so x 10^d is
+// M 5^d 2^(d+e), an integer times a power of two that 128 bits hold; rounded to the nearest,
+// ties to even, as glibc's printf rounds. Null when x is out of that range.
+char *write_fixed_exact(char *out, double x, int decimals)
+{
+    if (!(std::fabs(x) < 1e4) || decimals < 0 || decimals > 30)
+        return nullptr;
+    int e = 0;
+    const double f = std::frexp(std::fabs(x), &e); // x = f 2^e, f in [0.5, 1)
+    Wide n = uint64_t(std::ldexp(f, 53));
+    e -= 53;
+    for (int k = 0; k < decimals; ++k)
+        n *= 5;
+    const int shift = decimals + e;
+    if (shift >= 0) {
+        n <<= shift;
+    } else if (shift > -128) {
+        const Wide rest = n & ((Wide(1) << -shift) - 1);
+        const Wide half = Wide(1) << (-shift - 1);
+        n >>= -shift;
+        if (rest > half || (rest == half && (n & 1)))
+            ++n;
+    } else {
+        n = 0;
+    }
+    if (std::signbit(x))
+        *out++ = '-';
+    // All digits at once, at least one before the point; the point goes in after.
+    char digits[48];
+    char *end = digits + sizeof digits;
+    const char *first = digits_before(end, n, decimals + 1);
+    const size_t whole = size_t(end - first) - size_t(decimals);
+    std::memcpy(out, first, whole);
+    out += whole;
+    if (decimals > 0) {
+        *out++ = '.';
+        std::memcpy(out, first + whole, size_t(decimals));
+        out += decimals;
+    }
+    return out;
+}
+
 void write_fixed(char *buf, double m, int width, int decimals, int exponent)
 {
     char digits[2 * FORMAT_BUFFER_SIZE];
-    char *end = std::to_chars(digits, digits + sizeof digits, m, std::chars_format::fixed, decimals).ptr;
+    char *end = write_fixed_exact(digits, m, decimals);
+    if (!end)
+        end = std::to_chars(digits, digits + sizeof digits, m, std::chars_format::fixed, decimals).ptr;
     const int length = int(end - digits);
     char *out = buf;
     // A negative width, left after a narrow width paid for the exponent, pads on the right.
@@ -148,7 +222,8 @@ char *format_value(char *buf, double x, int width)
 
 char *format_fixed(char *buf, double x, int width, int decimals)
 {
-    if (std::abs(width) <= QUICK_WIDTH_LIMIT && decimals >= 0 && decimals <= QUICK_WIDTH_LIMIT)
+    // Large, infinite or NaN values, wide widths and many decimals are printf's.
+    if (std::abs(width) <= QUICK_WIDTH_LIMIT && decimals >= 0 && decimals <= 30 && std::fabs(x) < 1e4)
         write_fixed(buf, x, width, decimals, 0);
     else
         c_snprintf(buf, FORMAT_BUFFER_SIZE, "%*.*f", width, decimals, x);

@@ -114,9 +114,17 @@ bool convert_number(QStringView text, double &value)
 
 int parse_value(QStringView text, Complex &out)
 {
-    qsizetype marker = text.indexOf(u'i');
-    if (marker < 0)
-        marker = text.indexOf(u'j');
+    // The first i, else the first j: one pass over the short text instead of two searches.
+    qsizetype marker = -1;
+    for (qsizetype k = 0, n = text.size(); k < n; ++k) {
+        const char16_t c = text[k].unicode();
+        if (c == u'i') {
+            marker = k;
+            break;
+        }
+        if (c == u'j' && marker < 0)
+            marker = k;
+    }
 
     QStringView real = marker < 0 ? text : text.left(marker);
     double sign = 1.0;
