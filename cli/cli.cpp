@@ -949,9 +949,9 @@ int command(Context &cx, std::vector<std::string> args)
     return cx.fail(CLI_USAGE, "unknown command: " + args[0] + " (try --help)");
 }
 
-// Hands one command's texts to the output: in JSON its document (with the batch line it came
+// One command's texts as they are written: in JSON its document (with the batch line it came
 // from), and every message prefixed with that line.
-void deliver(Context &cx, int status, long line, CliOutput &output)
+void compose(Context &cx, int status, long line, std::string &out, std::string &err)
 {
     if (cx.json() && !cx.plain) {
         QJsonObject doc = cx.document;
@@ -968,22 +968,20 @@ void deliver(Context &cx, int status, long line, CliOutput &output)
         if (cx.format == Format::JsonLines)
             cx.out += "\n";
     }
-    output.out(cx.out);
-    if (line <= 0) {
-        output.err(cx.err);
+    out = std::move(cx.out);
+    if (line <= 0 || cx.err.empty()) {
+        err = std::move(cx.err);
         return;
     }
-    if (cx.err.empty())
-        return;
     const std::string prefix = "line " + std::to_string(line) + ": ";
-    std::string said;
+    err.clear();
     for (size_t at = 0; at < cx.err.size();) {
         const size_t next = cx.err.find('\n', at);
         const size_t stop = next == std::string::npos ? cx.err.size() : next + 1;
-        said += prefix + cx.err.substr(at, stop - at);
+        err += prefix;
+        err.append(cx.err, at, stop - at);
         at = stop;
     }
-    output.err(said);
 }
 
 bool written(CliOutput &output)
@@ -1001,7 +999,7 @@ int batch(std::istream &in, const Context &settings, std::istream &lines, CliOut
     // was; the status is the worst of them. Blank lines and lines starting with # are passed
     // over. One line at a time is held, so an endless batch runs in constant memory.
     int worst = CLI_OK;
-    std::string line;
+    std::string line, out, err;
     FreshTabs fresh_tabs;
     for (long number = 1;; ++number) {
         const LineRead read = read_line(lines, line, true);
@@ -1025,7 +1023,9 @@ int batch(std::istream &in, const Context &settings, std::istream &lines, CliOut
             status = command(one, std::move(words));
         }
         worst = std::max(worst, status);
-        deliver(one, status, number, output);
+        compose(one, status, number, out, err);
+        output.out(out);
+        output.err(err);
         if (!written(output))
             return CLI_IO;
     }
@@ -1053,7 +1053,10 @@ int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &o
     const auto batch_option = std::find(args.begin(), args.end(), "--batch");
     if (batch_option == args.end()) {
         const int status = command(cx, args);
-        deliver(cx, status, 0, output);
+        std::string out, err;
+        compose(cx, status, 0, out, err);
+        output.out(out);
+        output.err(err);
         return written(output) ? status : CLI_IO;
     }
     // "--batch [FILE|-]": one command a line; the other options hold for every line.
