@@ -168,13 +168,15 @@ std::vector<std::string> words_of(const std::string &line)
 void append_text(std::string &out, const QString &text)
 {
     const size_t start = out.size();
+    out.resize(start + size_t(text.size()));
+    char *p = out.data() + start;
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
             out.resize(start);
             out += text.toStdString();
             return;
         }
-        out.push_back(char(c.unicode()));
+        *p++ = char(c.unicode());
     }
 }
 
@@ -255,7 +257,7 @@ struct Context
     std::string command;
     bool plain = false; // help and version are for people, also with --json
     QJsonArray answers;
-    QJsonArray messages;
+    std::vector<std::string> messages; // the document's, turned into JSON only when printed
     QJsonObject document; // the command's own members: panel, tabs, network
 
     bool json() const { return format != Format::Text; }
@@ -272,7 +274,7 @@ struct Context
     int fail(int status, const std::string &message)
     {
         err += message + "\n";
-        messages.append(QString::fromStdString(message));
+        messages.push_back(message);
         return status;
     }
 };
@@ -959,7 +961,10 @@ void compose(Context &cx, int status, long line, std::string &out, std::string &
         doc["status"] = status;
         if (!doc.contains("tabs"))
             doc["answers"] = cx.answers;
-        doc["messages"] = cx.messages;
+        QJsonArray messages;
+        for (const std::string &m : cx.messages)
+            messages.append(QString::fromStdString(m));
+        doc["messages"] = messages;
         if (line > 0)
             doc["line"] = int(line);
         cx.out += QJsonDocument(doc)

@@ -1,6 +1,7 @@
 #include "numbers/format.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -80,10 +81,15 @@ char *write_fixed_exact(char *out, double x, int decimals)
         return nullptr;
     int e = 0;
     const double f = std::frexp(std::fabs(x), &e); // x = f 2^e, f in [0.5, 1)
-    Wide n = uint64_t(std::ldexp(f, 53));
+    static const auto FIVES = [] {
+        std::array<Wide, 31> powers{};
+        powers[0] = 1;
+        for (size_t k = 1; k < powers.size(); ++k)
+            powers[k] = powers[k - 1] * 5;
+        return powers;
+    }();
+    Wide n = Wide(uint64_t(std::ldexp(f, 53))) * FIVES[size_t(decimals)];
     e -= 53;
-    for (int k = 0; k < decimals; ++k)
-        n *= 5;
     const int shift = decimals + e;
     if (shift >= 0) {
         n <<= shift;

@@ -72,6 +72,8 @@ private slots:
     void format_table_data();
     void format_table();
     void format_complex_texts();
+    void panel_formats_data();
+    void panel_formats();
     void format_bounds_data();
     void format_bounds();
     void format_ignores_locale();
@@ -335,6 +337,40 @@ void tst_numbers::format_table()
     QFETCH(int, width);
     QFETCH(QString, text);
     QCOMPARE(text_of(x, width), text);
+}
+
+// The panel's printf-style texts: fixed decimals padded to a width, and %g.
+void tst_numbers::panel_formats_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("fixed");
+    QTest::addColumn<QString>("general");
+    QTest::newRow("quarter turn") << 0.7853981633974483 << 3 << 2 << "0.79" << "0.785398";
+    QTest::newRow("degrees") << 45.0 << 4 << 2 << "45.00" << "45";
+    QTest::newRow("padded") << 1.5 << 6 << 2 << "  1.50" << "1.5";
+    QTest::newRow("no decimals") << 2.5 << 3 << 0 << "  2" << "2.5";
+    QTest::newRow("tie to even") << 0.125 << 1 << 2 << "0.12" << "0.125";
+    QTest::newRow("negative zero") << -0.001 << 3 << 2 << "-0.00" << "-0.001";
+    QTest::newRow("kilo") << 6283.185307179586 << 3 << 2 << "6283.19" << "6283.19";
+    QTest::newRow("mega") << 1e6 << 3 << 2 << "1000000.00" << "1e+06";
+    QTest::newRow("small") << 1.5e-5 << 3 << 2 << "0.00" << "1.5e-05";
+    QTest::newRow("many decimals") << 0.1 << 3 << 30 << "0.100000000000000005551115123126" << "0.1";
+    QTest::newRow("inf") << Inf << 4 << 2 << " inf" << "inf";
+    QTest::newRow("nan") << NaN << 4 << 2 << " nan" << "nan";
+}
+
+void tst_numbers::panel_formats()
+{
+    QFETCH(double, x);
+    QFETCH(int, width);
+    QFETCH(int, decimals);
+    QFETCH(QString, fixed);
+    QFETCH(QString, general);
+    char buf[FORMAT_BUFFER_SIZE];
+    QCOMPARE(QString::fromLatin1(format_fixed(buf, x, width, decimals)), fixed);
+    QCOMPARE(QString::fromLatin1(format_general(buf, x)), general);
 }
 
 void tst_numbers::format_complex_texts()
