@@ -35,6 +35,7 @@ int main(int argc, char *argv[])
         QApplication app(argc, argv);
         set_up_application();
         ohmara window;
+        set_icon_after_first_paint(window);
         window.show();
         // A file given on the command line, or by a file manager, loads once the window shows.
         const QStringList args = QApplication::arguments();

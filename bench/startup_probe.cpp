@@ -49,6 +49,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     set_up_application();
     ohmara window;
+    set_icon_after_first_paint(window);
     int status = 0;
     FirstPaint first_paint([&] {
         const auto painted = std::chrono::steady_clock::now();

@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/looks.h"
 #include "app/ohmara.h"
 #include "app/plot_window.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -81,6 +83,7 @@ private slots:
     void plot_follows_the_tab();
     void plot_exports();
     void netlist_plot();
+    void icon_after_first_paint();
     void nothing_clips_data();
     void nothing_clips();
     void file_failures_data();
@@ -807,6 +810,19 @@ void tst_window::netlist_plot()
     QCOMPARE(errors, (QStringList{"Give the netlist an .ac sweep to plot, as .ac dec 20 10 100k",
                                   "The plot draws at most 5000 frequencies; ohmara-cli netlist prints a sweep of any length", "", "V(out)"}));
     QCOMPARE(QString::number(at_1k, 'g', 12), QString("0.707106781187"));
+}
+
+// The icon's picture is decoded only once the window has been painted, and then it is there.
+void tst_window::icon_after_first_paint()
+{
+    QApplication::setWindowIcon(QIcon());
+    QWidget window;
+    set_icon_after_first_paint(window);
+    QCoreApplication::processEvents();
+    QVERIFY(QApplication::windowIcon().isNull());
+    window.show();
+    QTRY_VERIFY(!QApplication::windowIcon().isNull());
+    QCOMPARE(QApplication::windowIcon().availableSizes(), QList<QSize>{QSize(256, 256)});
 }
 
 void tst_window::nothing_clips_data()
