@@ -144,12 +144,12 @@ const char *not_text(const std::string &line)
     return nullptr;
 }
 
-// Words parted by the C locale's white space, as a stream's >> parts them.
-std::vector<std::string> words_of(const std::string &line)
+// Words parted by the C locale's white space, as a stream's >> parts them, into words (whose
+// strings keep their room from line to line).
+void words_of(const std::string &line, std::vector<std::string> &words)
 {
     auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    std::vector<std::string> out;
-    out.reserve(8);
+    size_t count = 0;
     for (size_t at = 0; at < line.size();) {
         if (blank(line[at])) {
             ++at;
@@ -158,10 +158,12 @@ std::vector<std::string> words_of(const std::string &line)
         size_t end = at;
         while (end < line.size() && !blank(line[end]))
             ++end;
-        out.emplace_back(line, at, end - at);
+        if (count == words.size())
+            words.emplace_back();
+        words[count++].assign(line, at, end - at);
         at = end;
     }
-    return out;
+    words.resize(count);
 }
 
 // A field's text onto the output, in UTF-8; answers are ASCII and go without a conversion.
@@ -539,7 +541,8 @@ int solve(Context &cx, const std::vector<std::string> &args)
         if (read == LineRead::TooLong)
             return cx.fail(CLI_USAGE, "line " + std::to_string(number) + " of the equations is longer than "
                                           + std::to_string(LINE_LIMIT) + " characters");
-        std::vector<std::string> row = words_of(line);
+        std::vector<std::string> row;
+        words_of(line, row);
         if (row.empty())
             continue;
         if (int(rows.size()) == SOLVER_MAX_N)
@@ -860,17 +863,23 @@ int recalc(Context &cx, const std::vector<std::string> &args)
 // "--digits=12", and "--" ends them. What is left is the command.
 int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &version)
 {
-    std::vector<std::string> rest;
-    rest.reserve(args.size());
+    // What is left moves down over the options taken, in place: the first `kept` words.
+    size_t kept = 0;
+    auto keep = [&](size_t k) {
+        if (kept != k)
+            args[kept] = std::move(args[k]);
+        ++kept;
+    };
     for (size_t k = 0; k < args.size(); ++k) {
-        std::string &a = args[k];
+        const std::string &a = args[k];
         // Most words are no options: they pass at the first look.
         if (a.empty() || a[0] != '-') {
-            rest.push_back(std::move(a));
+            keep(k);
             continue;
         }
         if (a == "--") {
-            rest.insert(rest.end(), args.begin() + long(k) + 1, args.end());
+            for (size_t rest = k + 1; rest < args.size(); ++rest)
+                keep(rest);
             break;
         }
         if (a == "-h" || a == "--help") {
@@ -886,7 +895,7 @@ int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &
             continue;
         }
         if (a.rfind("--", 0) != 0) {
-            rest.push_back(std::move(a));
+            keep(k);
             continue;
         }
         const size_t eq = a.find('=');
@@ -915,11 +924,11 @@ int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &
             return cx.fail(CLI_USAGE, "--digits takes 6 to 32");
         cx.digits = int(d);
     }
-    args.swap(rest);
+    args.resize(kept);
     return CLI_OK;
 }
 
-int command(Context &cx, std::vector<std::string> args)
+int command(Context &cx, std::vector<std::string> &args)
 {
     bool help = false, version = false;
     if (const int status = take_options(cx, args, help, version))
@@ -1005,6 +1014,7 @@ int batch(std::istream &in, const Context &settings, std::istream &lines, CliOut
     // over. One line at a time is held, so an endless batch runs in constant memory.
     int worst = CLI_OK;
     std::string line, out, err;
+    std::vector<std::string> words;
     FreshTabs fresh_tabs;
     for (long number = 1;; ++number) {
         const LineRead read = read_line(lines, line, true);
@@ -1022,10 +1032,10 @@ int batch(std::istream &in, const Context &settings, std::istream &lines, CliOut
         } else if (const char *why = not_text(line)) {
             status = one.fail(CLI_ILLEGAL, std::string("not text: ") + why);
         } else {
-            std::vector<std::string> words = words_of(line);
+            words_of(line, words);
             if (words.empty() || words[0][0] == '#')
                 continue;
-            status = command(one, std::move(words));
+            status = command(one, words);
         }
         worst = std::max(worst, status);
         compose(one, status, number, out, err);
@@ -1057,7 +1067,8 @@ int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &o
     Context cx(in);
     const auto batch_option = std::find(args.begin(), args.end(), "--batch");
     if (batch_option == args.end()) {
-        const int status = command(cx, args);
+        std::vector<std::string> words = args;
+        const int status = command(cx, words);
         std::string out, err;
         compose(cx, status, 0, out, err);
         output.out(out);
