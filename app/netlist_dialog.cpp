@@ -1,11 +1,12 @@
 #include "app/netlist_dialog.h"
 
-#include "app/plot_window.h"
+#include "app/plot_loader.h"
 #include "model/network_state.h"
 #include "ui_netlist_dialog.h"
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QMessageBox>
 #include <QTimer>
 
 namespace {
@@ -37,7 +38,7 @@ NetlistDialog::NetlistDialog(QWidget *parent, const QString &text, std::function
     m_redraw->setInterval(300);
     connect(m_redraw, &QTimer::timeout, this, [this] {
         if (m_plot)
-            m_plot->refresh();
+            refresh_plot_window(m_plot);
     });
     connect(ui->netlist_text, &QPlainTextEdit::textChanged, m_redraw, qOverload<>(&QTimer::start));
 }
@@ -70,11 +71,16 @@ std::vector<ResponseCurve> NetlistDialog::curves() const
 void NetlistDialog::plot()
 {
     if (!m_plot) {
-        m_plot = new PlotWindow(this, QStringLiteral("Netlist - frequency response"), [this] { return curves(); });
+        QString why;
+        m_plot = new_plot_window(this, QStringLiteral("Netlist - frequency response"), [this] { return curves(); }, why);
+        if (!m_plot) {
+            QMessageBox::warning(this, QStringLiteral("Plot"), QStringLiteral("The plot cannot be shown: %1").arg(why));
+            return;
+        }
         m_plot->setAttribute(Qt::WA_DeleteOnClose);
         m_plot->move(frameGeometry().topRight() + QPoint(8, 0));
     }
-    m_plot->refresh();
+    refresh_plot_window(m_plot);
     m_plot->show();
     m_plot->raise();
 }

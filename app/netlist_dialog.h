@@ -7,7 +7,6 @@
 
 #include <functional>
 
-class PlotWindow;
 class QTimer;
 
 namespace Ui {
@@ -39,7 +38,7 @@ private:
     Ui::NetlistDialog *ui;
     std::function<QString()> m_file_name;
     NodalEquations m_equations;
-    QPointer<PlotWindow> m_plot;
+    QPointer<QWidget> m_plot;
     // Typing redraws the plot once it pauses, not at every key.
     QTimer *m_redraw;
 };

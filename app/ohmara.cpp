@@ -3,7 +3,7 @@
 #include "app/leave_reporter.h"
 #include "app/typing.h"
 #include "app/netlist_dialog.h"
-#include "app/plot_window.h"
+#include "app/plot_loader.h"
 #include "app/looks.h"
 #include "app/network_panel.h"
 #include "storage/calculation_file.h"
@@ -286,22 +286,27 @@ void ohmara::show_tab(int t, const TabChange &change)
     }
     if (change.answer != TabChange::Answer::None)
         show_standard_values(t);
-    if (PlotWindow *plot = t == TAB_RC_FILTER ? m_plots[0] : t == TAB_RLC ? m_plots[1] : nullptr)
-        plot->refresh();
+    if (QWidget *plot = t == TAB_RC_FILTER ? m_plots[0] : t == TAB_RLC ? m_plots[1] : nullptr)
+        refresh_plot_window(plot);
 }
 
 void ohmara::plot(int t)
 {
-    QPointer<PlotWindow> &plot = m_plots[t == TAB_RLC];
+    QPointer<QWidget> &plot = m_plots[t == TAB_RLC];
     if (!plot) {
         const TabState &tab = m_model.tab(t);
-        PlotWindow::Source source = [&tab, t] {
+        const PlotSource source = [&tab, t] {
             if (t == TAB_RC_FILTER)
                 return std::vector<ResponseCurve>{rc_filter_response(tab.value(0).re, tab.value(1).re, tab.value(2).re, nullptr)};
             const RlcValues v{tab.value(0).re, tab.value(1).re, tab.value(2).re, tab.value(3).re, tab.value(4)};
             return std::vector<ResponseCurve>{rlc_response(tab.circuit(), v, nullptr)};
         };
-        plot = new PlotWindow(this, QStringLiteral("%1 - frequency response").arg(ui->tabWidget->tabText(t)), source);
+        QString why;
+        plot = new_plot_window(this, QStringLiteral("%1 - frequency response").arg(ui->tabWidget->tabText(t)), source, why);
+        if (!plot) {
+            QMessageBox::warning(this, QStringLiteral("Plot"), QStringLiteral("The plot cannot be shown: %1").arg(why));
+            return;
+        }
         plot->setAttribute(Qt::WA_DeleteOnClose);
         plot->move(frameGeometry().topRight() + QPoint(8, 0));
     }

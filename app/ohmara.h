@@ -13,7 +13,6 @@
 
 class LeaveReporter;
 class NetworkPanel;
-class PlotWindow;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -144,5 +143,5 @@ private:
     std::unique_ptr<NetworkPanel> m_network;
     LeaveReporter *m_leaves;
     // The open plot of the RC filt. and of the RLC tab, which follow their tab.
-    QPointer<PlotWindow> m_plots[2];
+    QPointer<QWidget> m_plots[2];
 };

@@ -249,3 +249,9 @@ void PlotWindow::export_as(const QString &kind)
     if (!problem.isEmpty())
         QMessageBox::warning(this, windowTitle(), QStringLiteral("Could not write '%1': %2").arg(name, problem));
 }
+
+// What the program finds when it loads this module.
+extern "C" Q_DECL_EXPORT QWidget *ohmara_new_plot_window(QWidget *parent, const QString &title, const PlotSource &source)
+{
+    return new PlotWindow(parent, title, source);
+}

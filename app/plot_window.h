@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/plot_loader.h"
 #include "calculators/response.h"
 
 #include <QWidget>
@@ -17,18 +18,20 @@ class QAbstractAxis;
 // frequency axis, the corner or resonance marked, the values under the mouse read out, and
 // exports as PNG, SVG and CSV. It draws what its source computes whenever told to refresh,
 // so it follows the tab it belongs to.
-class PlotWindow : public QWidget
+class Q_DECL_EXPORT PlotWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     // The curves to choose from (one for a tab, one per unknown for a netlist), recomputed
     // on every refresh.
-    using Source = std::function<std::vector<ResponseCurve>()>;
+    using Source = PlotSource;
     PlotWindow(QWidget *parent, const QString &title, Source source);
 
+public slots:
     void refresh();
 
+public:
     // Where exports go: a file dialog, unless a test puts something else here. An empty
     // name cancels.
     using FileNameSource = std::function<QString(const QString &filter)>;
