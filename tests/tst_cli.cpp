@@ -20,6 +20,7 @@ private slots:
     void commands();
     void json_documents_data();
     void json_documents();
+    void batch_lines_answer_as_alone();
 
 private:
     // The command line split at blanks, %DIR% replaced; returns the exit status.
@@ -225,6 +226,57 @@ void tst_cli::json_documents()
         compact << doc.toJson(QJsonDocument::Compact);
     }
     QCOMPARE(compact.join('\n'), documents.replace("%DIR%", m_dir.path().toUtf8()));
+}
+
+// A batch answers every line as the same command alone answers it, also where the line sets up
+// a tab an earlier line set up too (same tab, circuit and unknown; other digits; other values;
+// a failing value between), and in JSON, where every document names its line.
+void tst_cli::batch_lines_answer_as_alone()
+{
+    const QStringList lines = {
+        "ohm V I=2 R=3.3k",
+        "ohm V I=5 R=1",
+        "--digits 6 ohm V I=2 R=3.3k",
+        "ohm I V=x R=1",
+        "ohm V I=2 R=3.3k",
+        "rlc series Z R=1 L=1m C=1u F=1k",
+        "rlc series F R=1 L=1m C=1u",
+        "rlc series Z R=2 L=1m C=1u F=50",
+        "rlc parallel Z R=1 L=1m C=1u F=1k",
+        "rlc lrc C R=10 L=1m F=1k Z=5+i3",
+        "rlc series F R=1 L=1m C=1u",
+        "--digits 12 rlc series Z R=1 L=1m C=1u F=1k",
+        "deltay to-star Rab=2+i4 Rbc=3 Rac=1",
+        "deltay to-star Rab=2 Rbc=3 Rac=1",
+        "deltay to-delta Ra=1 Rb=2 Rc=3",
+        "charge R Vt=2.5 Vo=3.3 t=1m C=100n",
+        "charge R Vt=4 Vo=3.3 t=1m C=100n",
+        "--series E24 charge R Vt=2.5 Vo=3.3 t=1m C=100n",
+        "cccap t C=1u V=5 I=1m",
+        "rcfilter Fc R=1k C=100n",
+        "eseries E12 4.7k",
+    };
+    for (const char *options : {"", "--json-lines ", "--digits 7 "}) {
+        QByteArray batch;
+        std::string expected_out, expected_err;
+        for (int k = 0; k < lines.size(); ++k) {
+            batch += lines[k].toUtf8() + '\n';
+            std::string out, err;
+            run(options + lines[k], {}, out, err);
+            // In a batch, a document and every message name their line.
+            const std::string line = std::to_string(k + 1);
+            if (!std::string(options).empty() && out.size() > 1 && out[0] == '{')
+                out.insert(out.rfind(",\"messages\""), ",\"line\":" + line);
+            for (size_t at = 0; at < err.size(); at = err.find('\n', at) + 1)
+                err.insert(at, "line " + line + ": ");
+            expected_out += out;
+            expected_err += err;
+        }
+        std::string out, err;
+        run(QString(options) + "--batch", batch, out, err);
+        QCOMPARE(QByteArray::fromStdString(out), QByteArray::fromStdString(expected_out));
+        QCOMPARE(QByteArray::fromStdString(err), QByteArray::fromStdString(expected_err));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_cli)
