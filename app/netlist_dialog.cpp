@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFontDatabase>
-#include <QMessageBox>
 #include <QTimer>
 
 namespace {
@@ -70,16 +69,10 @@ std::vector<ResponseCurve> NetlistDialog::curves() const
 
 void NetlistDialog::plot()
 {
-    if (!m_plot) {
-        QString why;
-        m_plot = new_plot_window(this, QStringLiteral("Netlist - frequency response"), [this] { return curves(); }, why);
-        if (!m_plot) {
-            QMessageBox::warning(this, QStringLiteral("Plot"), QStringLiteral("The plot cannot be shown: %1").arg(why));
-            return;
-        }
-        m_plot->setAttribute(Qt::WA_DeleteOnClose);
-        m_plot->move(frameGeometry().topRight() + QPoint(8, 0));
-    }
+    if (!m_plot)
+        m_plot = open_plot_window(this, QStringLiteral("Netlist - frequency response"), [this] { return curves(); });
+    if (!m_plot)
+        return;
     refresh_plot_window(m_plot);
     m_plot->show();
     m_plot->raise();

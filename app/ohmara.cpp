@@ -301,14 +301,9 @@ void ohmara::plot(int t)
             const RlcValues v{tab.value(0).re, tab.value(1).re, tab.value(2).re, tab.value(3).re, tab.value(4)};
             return std::vector<ResponseCurve>{rlc_response(tab.circuit(), v, nullptr)};
         };
-        QString why;
-        plot = new_plot_window(this, QStringLiteral("%1 - frequency response").arg(ui->tabWidget->tabText(t)), source, why);
-        if (!plot) {
-            QMessageBox::warning(this, QStringLiteral("Plot"), QStringLiteral("The plot cannot be shown: %1").arg(why));
+        plot = open_plot_window(this, QStringLiteral("%1 - frequency response").arg(ui->tabWidget->tabText(t)), source);
+        if (!plot)
             return;
-        }
-        plot->setAttribute(Qt::WA_DeleteOnClose);
-        plot->move(frameGeometry().topRight() + QPoint(8, 0));
     }
     // As when a field is left: what is typed counts, and the plot shows it.
     recalculate(t);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QWidget>
 
@@ -50,10 +51,18 @@ PlotFactory load_factory(QString &why)
 
 } // namespace
 
-QWidget *new_plot_window(QWidget *parent, const QString &title, const PlotSource &source, QString &why)
+QWidget *open_plot_window(QWidget *owner, const QString &title, const PlotSource &source)
 {
+    QString why;
     const PlotFactory factory = load_factory(why);
-    return factory ? factory(parent, title, source) : nullptr;
+    if (!factory) {
+        QMessageBox::warning(owner, QStringLiteral("Plot"), QStringLiteral("The plot cannot be shown: %1").arg(why));
+        return nullptr;
+    }
+    QWidget *plot = factory(owner, title, source);
+    plot->setAttribute(Qt::WA_DeleteOnClose);
+    plot->move(owner->frameGeometry().topRight() + QPoint(8, 0));
+    return plot;
 }
 
 void refresh_plot_window(QWidget *plot)

@@ -15,9 +15,9 @@ class QWidget;
 // What a plot draws: the curves to choose from, recomputed on every refresh.
 using PlotSource = std::function<std::vector<ResponseCurve>()>;
 
-// A new plot window (a top-level child of parent), or null with the reason in why when the
-// module cannot be loaded.
-QWidget *new_plot_window(QWidget *parent, const QString &title, const PlotSource &source, QString &why);
+// A new plot window of owner's, beside it, deleted when closed; null once a message box has
+// said why, when the module cannot be loaded.
+QWidget *open_plot_window(QWidget *owner, const QString &title, const PlotSource &source);
 
 // Redraws a plot window from its source.
 void refresh_plot_window(QWidget *plot);
