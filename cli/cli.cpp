@@ -21,8 +21,8 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <tuple>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
