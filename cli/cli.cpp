@@ -392,35 +392,31 @@ int answer(Context &cx, TabState &tab)
             continue;
         const QuantityDefinition &q = tab.definition().quantities[i];
         const QString &text = tab.field(i).text;
-        const bool suggested = cx.series >= 0 && tab.is_component_answer(i);
-        if (!cx.json()) {
-            // Text needs no objects; most batch lines come this way.
-            if (change.answer == TabChange::Answer::Message) {
-                status = cx.fail(CLI_GUARD, q.name + (" = " + text.toStdString()));
-                continue;
+        if (change.answer == TabChange::Answer::Message) {
+            status = cx.fail(CLI_GUARD, q.name + (" = " + text.toStdString()));
+            if (cx.json()) {
+                QJsonObject object = answer_object(q.name, text);
+                object["re"] = QJsonValue::Null;
+                object["message"] = text.trimmed();
+                cx.answers.append(object);
             }
+            continue;
+        }
+        // Text needs no objects; most batch lines come this way.
+        QJsonObject object;
+        if (cx.json()) {
+            object = answer_object(q.name, text);
+            set_value(object, tab.value(i), q.complex);
+        } else {
             cx.out += q.name;
             cx.out += " = ";
             append_text(cx.out, text);
             cx.out += '\n';
-            if (suggested) {
-                QJsonObject unused;
-                suggest(cx, unused, q.name, q.component, tab.value(i).re);
-            }
-            continue;
         }
-        QJsonObject object = answer_object(q.name, text);
-        if (change.answer == TabChange::Answer::Message) {
-            status = cx.fail(CLI_GUARD, q.name + (" = " + text.toStdString()));
-            object["re"] = QJsonValue::Null;
-            object["message"] = text.trimmed();
-            cx.answers.append(object);
-            continue;
-        }
-        set_value(object, tab.value(i), q.complex);
-        if (suggested)
+        if (cx.series >= 0 && tab.is_component_answer(i))
             suggest(cx, object, q.name, q.component, tab.value(i).re);
-        cx.answers.append(object);
+        if (cx.json())
+            cx.answers.append(object);
     }
     if (change.panel) {
         if (cx.json()) {
