@@ -4,7 +4,6 @@
 
 #include "app/looks.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,12 +14,20 @@ NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
     : m_grid(grid)
     , m_status(status)
     , m_mapper(new QSignalMapper(owner))
-{}
+{
+    // The grid's contents stay anchored at the top left while the size changes, so a step of
+    // the size box repaints only the cells it adds or moves, not all 460.
+    if (QWidget *host = grid->parentWidget()) {
+        host->setAttribute(Qt::WA_StaticContents);
+        if (QWidget *area = host->parentWidget())
+            area->setAttribute(Qt::WA_StaticContents);
+    }
+}
 
 QLabel *NetworkPanel::label(QLabel *&slot, const QString &text, int width, Qt::Alignment align)
 {
     if (!slot) {
-        slot = new QLabel(text);
+        slot = new QLabel(text, m_grid->parentWidget());
         slot->setFixedSize(width, 20);
         slot->setAlignment(align | Qt::AlignVCenter);
     }
@@ -30,7 +37,7 @@ QLabel *NetworkPanel::label(QLabel *&slot, const QString &text, int width, Qt::A
 QLineEdit *NetworkPanel::cell(QLineEdit *&slot, int width)
 {
     if (!slot) {
-        slot = new QLineEdit;
+        slot = new QLineEdit(m_grid->parentWidget());
         slot->setFixedSize(width, 20);
         limit_typing(slot);
     }
@@ -56,24 +63,30 @@ void NetworkPanel::destroy(QWidget *&slot)
 void NetworkPanel::resize(const NetworkState &state)
 {
     const int n = state.size();
-    // Nothing is laid out or painted until the grid is whole again: one layout pass and one
-    // paint per step of the size box instead of one per cell.
-    QWidget *host = m_grid->parentWidget();
-    const bool updates = host && host->updatesEnabled();
-    if (updates)
-        host->setUpdatesEnabled(false);
-    const bool hide = host && host->isVisible() && !host->isAncestorOf(QApplication::focusWidget());
-    if (hide)
-        host->hide();
+    // The layout waits until the grid is whole again: showing a cell into an active layout
+    // lays out every cell at once, which made building a row quadratic.
     m_grid->setEnabled(false);
+    QWidget *host = m_grid->parentWidget();
+    const bool visible = host && host->isVisible();
 
     // A widget already in the grid keeps its place unless the size moved its column: the
     // coefficients, row numbers and headers stay where they are, the columns right of them
     // move with the size.
     const bool moved = n != m_n;
-    const auto place = [this](QWidget *w, bool fresh, int row, int column) {
-        if (fresh)
-            m_grid->addWidget(w, row, column);
+    // A new widget joins the grid; one whose column moved keeps its layout item and only
+    // changes cell, so the layout need not measure it again.
+    const auto place = [this, visible](QWidget *w, bool fresh, bool move, int row, int column) {
+        if (!fresh) {
+            const int index = move ? m_grid->indexOf(w) : -1;
+            if (index >= 0)
+                m_grid->addItem(m_grid->takeAt(index), row, column);
+            return;
+        }
+        m_grid->addWidget(w, row, column);
+        // New children of a visible grid wait to be shown; shown now, while the layout waits,
+        // rather than one by one from the event queue. Under a hidden grid they show with it.
+        if (visible && w->isHidden())
+            w->show();
     };
     int g = 0;
     int h = 0;
@@ -82,33 +95,36 @@ void NetworkPanel::resize(const NetworkState &state)
         if (r % 7 == 0) {
             for (int c = 0; c < n; ++c) {
                 const bool fresh = !m_headers[h][c];
-                place(label(m_headers[h][c], QString::number(c), 80, Qt::AlignHCenter), fresh, g, c + 1);
+                place(label(m_headers[h][c], QString::number(c), 80, Qt::AlignHCenter), fresh,
+                    false, g, c + 1);
             }
             ++h;
             ++g;
         }
         const bool fresh_row = !m_row_labels[r];
-        place(label(m_row_labels[r], QString::number(r), 20, Qt::AlignRight), fresh_row, g, 0);
+        place(
+            label(m_row_labels[r], QString::number(r), 20, Qt::AlignRight), fresh_row, false, g, 0);
         for (int c = 0; c < n; ++c) {
             const bool fresh = !m_cells[r][c];
             QLineEdit *e = cell(m_cells[r][c], 80);
-            place(e, fresh, g, c + 1);
+            place(e, fresh, false, g, c + 1);
             if (fresh)
                 report_leaving(e, CellId{CellId::Column::Matrix, r, c});
         }
-        place(label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight), fresh_row || moved, g, n + 2);
+        place(label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight),
+            fresh_row, moved, g, n + 2);
         if (!m_vector[r]) {
             report_leaving(cell(m_vector[r], 80), CellId{CellId::Column::Vector, r});
             cell(m_results[r], 160);
             show_look(m_results[r], state.cell({CellId::Column::Result, r}));
         }
-        place(m_vector[r], fresh_row || moved, g, n + 3);
-        place(m_results[r], fresh_row || moved, g, n + 4);
+        place(m_vector[r], fresh_row, moved, g, n + 3);
+        place(m_results[r], fresh_row, moved, g, n + 4);
         if (size_t(r) < state.names().size()) {
             const bool fresh = !m_names[r];
             QLabel *name = label(m_names[r], QString(), 80, Qt::AlignLeft);
             name->setText(state.names()[size_t(r)]);
-            place(name, fresh || fresh_row || moved, g, n + 5);
+            place(name, fresh, fresh_row || moved, g, n + 5);
         }
         ++g;
     }
@@ -141,10 +157,6 @@ void NetworkPanel::resize(const NetworkState &state)
     }
     m_grid->setEnabled(true);
     m_grid->activate();
-    if (hide)
-        host->show();
-    if (updates)
-        host->setUpdatesEnabled(true);
 }
 
 QLineEdit *NetworkPanel::widget(CellId id) const

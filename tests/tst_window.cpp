@@ -68,6 +68,8 @@ private slots:
     void pictures();
     void grid_layout_data();
     void grid_layout();
+    void grid_screen_shows_its_cells_data();
+    void grid_screen_shows_its_cells();
     void help_page();
     void typing_is_limited_data();
     void typing_is_limited();
@@ -439,6 +441,34 @@ void tst_window::grid_layout()
     QCOMPARE(grid->count(), (n + 6) / 7 * n + 2 * n + n * n + 2 * n);
     resize_grid(0);
     QCOMPARE(grid->count(), 0);
+}
+
+// After every step of the size box the screen shows what the grid's widgets draw: no row, header
+// or cell of an earlier size left behind where the grid shrank, none missing where it grew.
+void tst_window::grid_screen_shows_its_cells_data()
+{
+    QTest::addColumn<QList<int>>("sizes");
+    QTest::newRow("shrink by one") << QList<int>{5, 4};
+    QTest::newRow("to nothing") << QList<int>{1, 0};
+    QTest::newRow("grow by one") << QList<int>{4, 5};
+    QTest::newRow("below a header row") << QList<int>{8, 7, 6};
+    QTest::newRow("jumps") << QList<int>{17, 3, 12, 0, 20};
+    QTest::newRow("up and down") << QList<int>{2, 3, 2, 3, 1};
+}
+
+void tst_window::grid_screen_shows_its_cells()
+{
+    QFETCH(QList<int>, sizes);
+    m_window->resize(760, 740); // within the test screen, so all of it can be read back
+    QApplication::setCursorFlashTime(0); // a blinking cursor would make two looks differ
+    for (int n : sizes) {
+        resize_grid(n);
+        for (int k = 0; k < 3; ++k)
+            QApplication::processEvents();
+        const QImage shown = m_window->screen()->grabWindow(0).toImage().copy(m_window->geometry());
+        const QImage drawn = m_window->grab().toImage().convertToFormat(shown.format());
+        QVERIFY2(shown == drawn, qPrintable(QString("after size %1").arg(n)));
+    }
 }
 
 // The page in its order, quoting what the Charge tab computes for its example (positions Vt,
