@@ -4,11 +4,17 @@
 
 #include "app/looks.h"
 
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QSignalMapper>
 #include <QWidget>
+
+#include <type_traits>
+#include <utility>
 
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
     : m_grid(grid)
@@ -24,9 +30,12 @@ NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
     }
 }
 
-QLabel *NetworkPanel::label(QLabel *&slot, const QString &text, int width, Qt::Alignment align)
+QLabel *NetworkPanel::label(
+    QLabel *&slot, QLabel *&spare, const QString &text, int width, Qt::Alignment align)
 {
-    if (!slot) {
+    if (!slot && spare) {
+        std::swap(slot, spare);
+    } else if (!slot) {
         slot = new QLabel(text, m_grid->parentWidget());
         slot->setFixedSize(width, 20);
         slot->setAlignment(align | Qt::AlignVCenter);
@@ -34,12 +43,16 @@ QLabel *NetworkPanel::label(QLabel *&slot, const QString &text, int width, Qt::A
     return slot;
 }
 
-QLineEdit *NetworkPanel::cell(QLineEdit *&slot, int width)
+QLineEdit *NetworkPanel::cell(QLineEdit *&slot, QLineEdit *&spare, int width, const CellId *leaving)
 {
-    if (!slot) {
+    if (!slot && spare) {
+        std::swap(slot, spare);
+    } else if (!slot) {
         slot = new QLineEdit(m_grid->parentWidget());
         slot->setFixedSize(width, 20);
         limit_typing(slot);
+        if (leaving)
+            report_leaving(slot, *leaving);
     }
     return slot;
 }
@@ -51,13 +64,32 @@ void NetworkPanel::report_leaving(QLineEdit *cell, CellId id)
     m_mapper->setMapping(cell, id.mapped());
 }
 
-void NetworkPanel::destroy(QWidget *&slot)
+// A widget the grid no longer needs waits, hidden and as new, until the size asks for its
+// place again: building the same cells anew whenever the size came back was most of a step.
+// The one the focus is in, or returns to, goes as before, so the focus moves as it always did.
+QWidget *NetworkPanel::park(QWidget *w)
 {
-    if (!slot)
-        return;
-    m_grid->removeWidget(slot);
-    delete slot;
-    slot = nullptr;
+    m_grid->removeWidget(w);
+    if (w == w->window()->focusWidget()) {
+        delete w;
+        return nullptr;
+    }
+    const QSignalBlocker quiet(w);
+    // A page or the window may still name it as the child to give the focus back to; a widget
+    // gone would not be named, and the focus would go elsewhere.
+    w->clearFocus();
+    w->hide();
+    if (auto *e = qobject_cast<QLineEdit *>(w)) {
+        e->setText(QString()); // and with it the undo history, the selection and the cursor
+        e->setStyleSheet(QString());
+        e->setReadOnly(false);
+        e->setEnabled(true);
+        // A line edit reports a leave only after a change since its last report, and the text
+        // just set is one; a leave nobody hears forgets it, as a new cell has none.
+        QFocusEvent leave(QEvent::FocusOut, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(e, &leave);
+    }
+    return w;
 }
 
 void NetworkPanel::resize(const NetworkState &state)
@@ -66,16 +98,14 @@ void NetworkPanel::resize(const NetworkState &state)
     // The layout waits until the grid is whole again: showing a cell into an active layout
     // lays out every cell at once, which made building a row quadratic.
     m_grid->setEnabled(false);
-    QWidget *host = m_grid->parentWidget();
-    const bool visible = host && host->isVisible();
 
     // A widget already in the grid keeps its place unless the size moved its column: the
     // coefficients, row numbers and headers stay where they are, the columns right of them
     // move with the size.
     const bool moved = n != m_n;
-    // A new widget joins the grid; one whose column moved keeps its layout item and only
+    // A widget new to the grid joins it; one whose column moved keeps its layout item and only
     // changes cell, so the layout need not measure it again.
-    const auto place = [this, visible](QWidget *w, bool fresh, bool move, int row, int column) {
+    const auto place = [this](QWidget *w, bool fresh, bool move, int row, int column) {
         if (!fresh) {
             const int index = move ? m_grid->indexOf(w) : -1;
             if (index >= 0)
@@ -83,9 +113,10 @@ void NetworkPanel::resize(const NetworkState &state)
             return;
         }
         m_grid->addWidget(w, row, column);
-        // New children of a visible grid wait to be shown; shown now, while the layout waits,
-        // rather than one by one from the event queue. Under a hidden grid they show with it.
-        if (visible && w->isHidden())
+        // New children of a visible grid wait to be shown, and parked ones were hidden: shown
+        // now, while the layout waits, rather than one by one from the event queue. New ones
+        // under a hidden grid show with it.
+        if (w->isHidden())
             w->show();
     };
     int g = 0;
@@ -95,34 +126,36 @@ void NetworkPanel::resize(const NetworkState &state)
         if (r % 7 == 0) {
             for (int c = 0; c < n; ++c) {
                 const bool fresh = !m_headers[h][c];
-                place(label(m_headers[h][c], QString::number(c), 80, Qt::AlignHCenter), fresh,
-                    false, g, c + 1);
+                QLabel *header = label(m_headers[h][c], m_spare_headers[h][c], QString::number(c),
+                    80, Qt::AlignHCenter);
+                place(header, fresh, false, g, c + 1);
             }
             ++h;
             ++g;
         }
         const bool fresh_row = !m_row_labels[r];
-        place(
-            label(m_row_labels[r], QString::number(r), 20, Qt::AlignRight), fresh_row, false, g, 0);
+        QLabel *row_label =
+            label(m_row_labels[r], m_spare_row_labels[r], QString::number(r), 20, Qt::AlignRight);
+        place(row_label, fresh_row, false, g, 0);
         for (int c = 0; c < n; ++c) {
             const bool fresh = !m_cells[r][c];
-            QLineEdit *e = cell(m_cells[r][c], 80);
-            place(e, fresh, false, g, c + 1);
-            if (fresh)
-                report_leaving(e, CellId{CellId::Column::Matrix, r, c});
+            const CellId id{CellId::Column::Matrix, r, c};
+            place(cell(m_cells[r][c], m_spare_cells[r][c], 80, &id), fresh, false, g, c + 1);
         }
-        place(label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight),
-            fresh_row, moved, g, n + 2);
+        QLabel *vec_label = label(m_vec_labels[r], m_spare_vec_labels[r],
+            QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight);
+        place(vec_label, fresh_row, moved, g, n + 2);
         if (!m_vector[r]) {
-            report_leaving(cell(m_vector[r], 80), CellId{CellId::Column::Vector, r});
-            cell(m_results[r], 160);
+            const CellId id{CellId::Column::Vector, r};
+            cell(m_vector[r], m_spare_vector[r], 80, &id);
+            cell(m_results[r], m_spare_results[r], 160, nullptr);
             show_look(m_results[r], state.cell({CellId::Column::Result, r}));
         }
         place(m_vector[r], fresh_row, moved, g, n + 3);
         place(m_results[r], fresh_row, moved, g, n + 4);
         if (size_t(r) < state.names().size()) {
             const bool fresh = !m_names[r];
-            QLabel *name = label(m_names[r], QString(), 80, Qt::AlignLeft);
+            QLabel *name = label(m_names[r], m_spare_names[r], QString(), 80, Qt::AlignLeft);
             name->setText(state.names()[size_t(r)]);
             place(name, fresh, fresh_row || moved, g, n + 5);
         }
@@ -130,29 +163,24 @@ void NetworkPanel::resize(const NetworkState &state)
     }
     m_n = n;
 
-    auto gone = [this](auto *&slot) {
-        QWidget *w = slot;
-        destroy(w);
-        slot = nullptr;
+    const auto gone = [this](auto *&slot, auto *&spare) {
+        using Widget = std::remove_reference_t<decltype(slot)>;
+        spare = static_cast<Widget>(park(std::exchange(slot, nullptr)));
     };
     for (int k = 0; k < MAX; ++k) {
         if (m_row_labels[k] && k >= m_n) {
-            gone(m_row_labels[k]);
-            gone(m_vec_labels[k]);
-            gone(m_vector[k]);
-            gone(m_results[k]);
+            gone(m_row_labels[k], m_spare_row_labels[k]);
+            gone(m_vec_labels[k], m_spare_vec_labels[k]);
+            gone(m_vector[k], m_spare_vector[k]);
+            gone(m_results[k], m_spare_results[k]);
         }
         if (m_names[k] && size_t(k) >= state.names().size())
-            gone(m_names[k]);
-        if (k >= h && k < HEADER_ROWS) {
-            for (QLabel *&header : m_headers[k])
-                gone(header);
-        }
+            gone(m_names[k], m_spare_names[k]);
         for (int c = 0; c < MAX; ++c) {
-            if (k < HEADER_ROWS && m_headers[k][c] && c >= m_n)
-                gone(m_headers[k][c]);
+            if (k < HEADER_ROWS && m_headers[k][c] && (k >= h || c >= m_n))
+                gone(m_headers[k][c], m_spare_headers[k][c]);
             if (m_cells[k][c] && (k >= m_n || c >= m_n))
-                gone(m_cells[k][c]);
+                gone(m_cells[k][c], m_spare_cells[k][c]);
         }
     }
     m_grid->setEnabled(true);

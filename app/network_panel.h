@@ -2,8 +2,8 @@
 
 #include "model/network_state.h"
 
-#include <Qt>
 #include <QString>
+#include <Qt>
 
 class QGridLayout;
 class QLabel;
@@ -15,8 +15,7 @@ class QWidget;
 // The widgets of the equation grid on the Ohm's-law tab: N x N coefficient cells, a
 // right-hand side and a result cell per row, built when the size asks for them. What the cells
 // mean is the grid's state; the panel shows it and hands back what the user typed.
-class NetworkPanel
-{
+class NetworkPanel {
     Q_DISABLE_COPY_MOVE(NetworkPanel)
 
 public:
@@ -41,10 +40,14 @@ private:
     static constexpr int MAX = NetworkState::MAX;
     static constexpr int HEADER_ROWS = 4;
 
-    QLabel *label(QLabel *&slot, const QString &text, int width, Qt::Alignment align);
-    QLineEdit *cell(QLineEdit *&slot, int width);
+    // The widget in slot; when the slot is empty, the one in spare or else a new one. A new
+    // cell reports leaving with the id given.
+    QLabel *label(
+        QLabel *&slot, QLabel *&spare, const QString &text, int width, Qt::Alignment align);
+    QLineEdit *cell(QLineEdit *&slot, QLineEdit *&spare, int width, const CellId *leaving);
     void report_leaving(QLineEdit *cell, CellId id);
-    void destroy(QWidget *&slot);
+    // Takes w out of the grid; the widget to keep for later, or none.
+    QWidget *park(QWidget *w);
 
     QGridLayout *m_grid;
     QLabel *m_status;
@@ -57,4 +60,12 @@ private:
     QLineEdit *m_cells[MAX][MAX] = {};
     QLineEdit *m_vector[MAX] = {};
     QLineEdit *m_results[MAX] = {};
+    // Widgets out of the grid, kept for when the size brings their places back.
+    QLabel *m_spare_headers[HEADER_ROWS][MAX] = {};
+    QLabel *m_spare_row_labels[MAX] = {};
+    QLabel *m_spare_vec_labels[MAX] = {};
+    QLabel *m_spare_names[MAX] = {};
+    QLineEdit *m_spare_cells[MAX][MAX] = {};
+    QLineEdit *m_spare_vector[MAX] = {};
+    QLineEdit *m_spare_results[MAX] = {};
 };

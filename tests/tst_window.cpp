@@ -70,6 +70,9 @@ private slots:
     void grid_layout();
     void grid_screen_shows_its_cells_data();
     void grid_screen_shows_its_cells();
+    void returning_cells_are_new_data();
+    void returning_cells_are_new();
+    void focus_leaves_cells_that_go();
     void help_page();
     void typing_is_limited_data();
     void typing_is_limited();
@@ -469,6 +472,57 @@ void tst_window::grid_screen_shows_its_cells()
         const QImage drawn = m_window->grab().toImage().convertToFormat(shown.format());
         QVERIFY2(shown == drawn, qPrintable(QString("after size %1").arg(n)));
     }
+}
+
+// A cell that goes with a smaller size and comes back with a larger one is as a new one: empty,
+// with nothing to undo, the plain look, and nothing to report when it is left untouched.
+void tst_window::returning_cells_are_new_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::newRow("a number") << "4.7k" << 2 << 2;
+    QTest::newRow("no number") << "x" << 2 << 0;
+    QTest::newRow("complex") << "2+i3" << 0 << 2;
+}
+
+void tst_window::returning_cells_are_new()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    auto *spin = m_window->findChild<QSpinBox *>("sb_network");
+    resize_grid(3);
+    QLineEdit *typed_into = cell(row, column);
+    typed_into->setFocus();
+    QTest::keyClicks(typed_into, typed);
+    spin->setFocus();
+    resize_grid(2);
+    resize_grid(3);
+    QLineEdit *back = cell(row, column);
+    QCOMPARE(back->text(), QString());
+    QCOMPARE(back->styleSheet(), QString());
+    QVERIFY(!back->isModified());
+    QVERIFY(!back->isUndoAvailable());
+    QVERIFY(back->isEnabled() && !back->isReadOnly());
+    QSignalSpy left(back, &QLineEdit::editingFinished);
+    back->setFocus();
+    spin->setFocus();
+    QCOMPARE(left.count(), 0);
+    QCOMPARE(back->styleSheet(), QString());
+}
+
+// The focus that was in a cell which went while its tab was hidden does not come back to it.
+void tst_window::focus_leaves_cells_that_go()
+{
+    auto *tabs = m_window->findChild<QTabWidget *>("tabWidget");
+    resize_grid(3);
+    cell(2, 2)->setFocus();
+    tabs->setCurrentIndex(1);
+    resize_grid(2);
+    tabs->setCurrentIndex(0);
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY(focus && focus->isVisible());
 }
 
 // The page in its order, quoting what the Charge tab computes for its example (positions Vt,
