@@ -2,8 +2,8 @@
 
 #include "model/network_state.h"
 
-#include <QString>
 #include <Qt>
+#include <QString>
 
 class QGridLayout;
 class QLabel;
@@ -15,7 +15,8 @@ class QWidget;
 // The widgets of the equation grid on the Ohm's-law tab: N x N coefficient cells, a
 // right-hand side and a result cell per row, built when the size asks for them. What the cells
 // mean is the grid's state; the panel shows it and hands back what the user typed.
-class NetworkPanel {
+class NetworkPanel
+{
     Q_DISABLE_COPY_MOVE(NetworkPanel)
 
 public:
@@ -42,8 +43,7 @@ private:
 
     // The widget in slot; when the slot is empty, the one in spare or else a new one. A new
     // cell reports leaving with the id given.
-    QLabel *label(
-        QLabel *&slot, QLabel *&spare, const QString &text, int width, Qt::Alignment align);
+    QLabel *label(QLabel *&slot, QLabel *&spare, const QString &text, int width, Qt::Alignment align);
     QLineEdit *cell(QLineEdit *&slot, QLineEdit *&spare, int width, const CellId *leaving);
     void report_leaving(QLineEdit *cell, CellId id);
     // Takes w out of the grid; the widget to keep for later, or none.
