@@ -74,6 +74,9 @@ QWidget *NetworkPanel::park(QWidget *w)
         delete w;
         return nullptr;
     }
+    // As a new widget is: not laid out, so joining the grid again does not search the whole
+    // layout for where it was.
+    w->setAttribute(Qt::WA_LaidOut, false);
     const QSignalBlocker quiet(w);
     // A page or the window may still name it as the child to give the focus back to; a widget
     // gone would not be named, and the focus would go elsewhere.
