@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -463,7 +464,10 @@ void tst_window::grid_screen_shows_its_cells()
 {
     QFETCH(QList<int>, sizes);
     m_window->resize(760, 740); // within the test screen, so all of it can be read back
-    QApplication::setCursorFlashTime(0); // a blinking cursor would make two looks differ
+    // A blinking cursor would make the two looks differ; the later tests get theirs back.
+    const int flash = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);
+    const auto restore = qScopeGuard([flash] { QApplication::setCursorFlashTime(flash); });
     for (int n : sizes) {
         resize_grid(n);
         for (int k = 0; k < 3; ++k)
