@@ -1,6 +1,7 @@
 #include "network/solver.h"
 
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -19,6 +20,54 @@ struct DoubleArithmetic
     static bool is_zero(double x) { return x == 0.0; }
     static void divide(double &z, double pivot) { z = z / pivot; }
     static void subtract_product(double &z, double f, double w) { z = z - f * w; }
+
+    // Two entries to a register, spelled out: the compiler will not vectorise these loops
+    // itself, as it cannot tell that the rows do not overlap. Each lane does the scalar
+    // operation, so the bits are those of the loops one entry at a time.
+    using Pair = double __attribute__((vector_size(16)));
+    static Pair load(const double *p)
+    {
+        Pair v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    static void store(double *p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+    static void divide_row(double *row, int from, int to, double pivot)
+    {
+        const Pair d = {pivot, pivot};
+        int j = from;
+        for (; j + 1 < to; j += 2)
+            store(row + j, load(row + j) / d);
+        if (j < to)
+            divide(row[j], pivot);
+    }
+    static void subtract_row(double *row, const double *pivot_row, int from, int to, double f)
+    {
+        const Pair fv = {f, f};
+        int j = from;
+        for (; j + 1 < to; j += 2)
+            store(row + j, load(row + j) - fv * load(pivot_row + j));
+        if (j < to)
+            subtract_product(row[j], f, pivot_row[j]);
+    }
+    // Two rows share each load of the pivot row.
+    static void subtract_two_rows(double *row, double *next, const double *pivot_row, int from,
+                                  int to, double f, double g)
+    {
+        const Pair fv = {f, f};
+        const Pair gv = {g, g};
+        int j = from;
+        for (; j + 1 < to; j += 2) {
+            const Pair w = load(pivot_row + j);
+            store(row + j, load(row + j) - fv * w);
+            store(next + j, load(next + j) - gv * w);
+        }
+        if (j < to) {
+            subtract_product(row[j], f, pivot_row[j]);
+            subtract_product(next[j], g, pivot_row[j]);
+        }
+    }
 };
 
 struct ComplexArithmetic
@@ -32,6 +81,25 @@ struct ComplexArithmetic
     static void subtract_product(Complex &z, const Complex &f, const Complex &w)
     {
         z = z - f * w;
+    }
+
+    static void divide_row(Complex *row, int from, int to, const Complex &pivot)
+    {
+        for (int j = from; j < to; ++j)
+            divide(row[j], pivot);
+    }
+    static void subtract_row(Complex *row, const Complex *pivot_row, int from, int to, const Complex &f)
+    {
+        for (int j = from; j < to; ++j)
+            subtract_product(row[j], f, pivot_row[j]);
+    }
+    static void subtract_two_rows(Complex *row, Complex *next, const Complex *pivot_row, int from,
+                                  int to, const Complex &f, const Complex &g)
+    {
+        for (int j = from; j < to; ++j) {
+            subtract_product(row[j], f, pivot_row[j]);
+            subtract_product(next[j], g, pivot_row[j]);
+        }
     }
 };
 
@@ -91,28 +159,21 @@ int solve(T (*a)[SOLVER_MAX_N], T *b, int n, int &failed_step, int *exchanged)
 
         const T pivot = a[k][k];
         pivots[k] = pivot;
-        for (int j = k; j < n; ++j)
-            Arithmetic::divide(a[k][j], pivot);
+        Arithmetic::divide_row(a[k], k, n, pivot);
         Arithmetic::divide(b[k], pivot);
 
-        // Two rows at a time share each load of the pivot row; every entry still gets its
-        // own one operation.
+        // Two rows at a time; every entry still gets its own one operation.
         int i = k + 1;
         for (; i + 1 < n; i += 2) {
             const T f = a[i][k];
             const T g = a[i + 1][k];
-            for (int j = k; j < n; ++j) {
-                const T w = a[k][j];
-                Arithmetic::subtract_product(a[i][j], f, w);
-                Arithmetic::subtract_product(a[i + 1][j], g, w);
-            }
+            Arithmetic::subtract_two_rows(a[i], a[i + 1], a[k], k, n, f, g);
             Arithmetic::subtract_product(b[i], f, b[k]);
             Arithmetic::subtract_product(b[i + 1], g, b[k]);
         }
         if (i < n) {
             const T f = a[i][k];
-            for (int j = k; j < n; ++j)
-                Arithmetic::subtract_product(a[i][j], f, a[k][j]);
+            Arithmetic::subtract_row(a[i], a[k], k, n, f);
             Arithmetic::subtract_product(b[i], f, b[k]);
         }
     }
