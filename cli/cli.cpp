@@ -16,12 +16,14 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 #include <tuple>
 
 namespace {
@@ -1003,43 +1005,151 @@ bool written(CliOutput &output)
     return false;
 }
 
-int batch(std::istream &in, const Context &settings, std::istream &lines, CliOutput &output)
+// One batch line's answer, composed and ready to print.
+struct LineAnswer
 {
-    // Each line answers on its own as soon as it is read, and its messages say which line it
-    // was; the status is the worst of them. Blank lines and lines starting with # are passed
-    // over. One line at a time is held, so an endless batch runs in constant memory.
-    int worst = CLI_OK;
-    std::string line, out, err;
-    std::vector<std::string> words;
+    std::string out;
+    std::string err;
+    int status = CLI_OK;
+    bool skipped = false; // blank, or a comment
+};
+
+// What a batch line needs besides its text: tabs and words kept from line to line.
+struct LineWorker
+{
     FreshTabs fresh_tabs;
+    std::vector<std::string> words;
+};
+
+void answer_line(std::istream &in, const Context &settings, LineWorker &worker, const std::string &line,
+                 LineRead read, long number, LineAnswer &answer)
+{
+    Context one(in);
+    one.digits = settings.digits;
+    one.format = settings.format;
+    one.series = settings.series;
+    one.in_batch = true;
+    one.fresh_tabs = &worker.fresh_tabs;
+    int status = CLI_OK;
+    answer.skipped = false;
+    if (read == LineRead::TooLong) {
+        status = one.fail(CLI_USAGE, "longer than " + std::to_string(LINE_LIMIT) + " characters");
+    } else if (const char *why = not_text(line)) {
+        status = one.fail(CLI_ILLEGAL, std::string("not text: ") + why);
+    } else {
+        words_of(line, worker.words);
+        if (worker.words.empty() || worker.words[0][0] == '#') {
+            answer.skipped = true;
+            return;
+        }
+        status = command(one, worker.words);
+    }
+    answer.status = status;
+    compose(one, status, number, answer.out, answer.err);
+}
+
+// Each line answers on its own, and its messages say which line it was; the status is the
+// worst of them. Blank lines and lines starting with # are passed over.
+//
+// Read as it comes (a terminal, a pipe): one line at a time is read, answered and printed, so
+// an endless batch answers as it goes and runs in constant memory.
+int batch_line_by_line(std::istream &in, const Context &settings, std::istream &lines, CliOutput &output)
+{
+    int worst = CLI_OK;
+    std::string line;
+    LineWorker worker;
+    LineAnswer answer;
     for (long number = 1;; ++number) {
         const LineRead read = read_line(lines, line, true);
         if (read == LineRead::End)
             break;
-        Context one(in);
-        one.digits = settings.digits;
-        one.format = settings.format;
-        one.series = settings.series;
-        one.in_batch = true;
-        one.fresh_tabs = &fresh_tabs;
-        int status = CLI_OK;
-        if (read == LineRead::TooLong) {
-            status = one.fail(CLI_USAGE, "longer than " + std::to_string(LINE_LIMIT) + " characters");
-        } else if (const char *why = not_text(line)) {
-            status = one.fail(CLI_ILLEGAL, std::string("not text: ") + why);
-        } else {
-            words_of(line, words);
-            if (words.empty() || words[0][0] == '#')
-                continue;
-            status = command(one, words);
-        }
-        worst = std::max(worst, status);
-        compose(one, status, number, out, err);
-        output.out(out);
-        output.err(err);
+        answer_line(in, settings, worker, line, read, number, answer);
+        if (answer.skipped)
+            continue;
+        worst = std::max(worst, answer.status);
+        output.out(answer.out);
+        output.err(answer.err);
         if (!written(output))
             return CLI_IO;
     }
+    return worst;
+}
+
+// A batch file whose answers nobody reads as they come: a block of lines is answered by two
+// threads at once, each line on its own as above and printed in their order, so the texts are
+// those of the line-by-line run. While the helper answers, this thread prints the block before
+// and reads the block after, then answers alongside it; the lines are shared out a few at a
+// time, so whichever thread is free takes the next. Two blocks of lines are held at most.
+int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lines, CliOutput &output)
+{
+    constexpr int BLOCK = 1024;
+    constexpr int SHARE = 16;
+    struct Block
+    {
+        std::vector<std::string> texts = std::vector<std::string>(BLOCK);
+        std::vector<LineRead> reads = std::vector<LineRead>(BLOCK);
+        std::vector<LineAnswer> answers = std::vector<LineAnswer>(BLOCK);
+        int count = 0;
+        long first = 1;
+    };
+    Block blocks[2];
+    // False when the batch has ended.
+    auto read_block = [&lines](Block &b, long first) {
+        b.first = first;
+        for (b.count = 0; b.count < BLOCK; ++b.count) {
+            b.reads[size_t(b.count)] = read_line(lines, b.texts[size_t(b.count)], true);
+            if (b.reads[size_t(b.count)] == LineRead::End)
+                return false;
+        }
+        return true;
+    };
+    int worst = CLI_OK;
+    // False when the output can no longer be written.
+    auto print_block = [&](const Block &b) {
+        for (int k = 0; k < b.count; ++k) {
+            const LineAnswer &answer = b.answers[size_t(k)];
+            if (answer.skipped)
+                continue;
+            worst = std::max(worst, answer.status);
+            output.out(answer.out);
+            output.err(answer.err);
+            if (!written(output))
+                return false;
+        }
+        return true;
+    };
+    LineWorker workers[2];
+    bool more = read_block(blocks[0], 1);
+    int current = 0;
+    bool printed_all = true;
+    for (bool first_block = true; blocks[current].count > 0; first_block = false) {
+        Block &block = blocks[current];
+        Block &other = blocks[1 - current];
+        std::atomic<int> next{0};
+        auto answer_block = [&](LineWorker &worker) {
+            for (int k; (k = next.fetch_add(SHARE)) < block.count;) {
+                for (int j = k; j < std::min(k + SHARE, block.count); ++j)
+                    answer_line(in, settings, worker, block.texts[size_t(j)], block.reads[size_t(j)],
+                                block.first + j, block.answers[size_t(j)]);
+            }
+        };
+        std::thread helper(answer_block, std::ref(workers[1]));
+        printed_all = first_block || print_block(other);
+        if (printed_all) {
+            if (more)
+                more = read_block(other, block.first + block.count);
+            else
+                other.count = 0;
+            answer_block(workers[0]);
+        }
+        helper.join();
+        if (!printed_all)
+            return CLI_IO;
+        current = 1 - current;
+    }
+    const Block &last = blocks[1 - current];
+    if (last.count > 0 && !print_block(last))
+        return CLI_IO;
     return worst;
 }
 
@@ -1089,7 +1199,9 @@ int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &o
         output.err(cx.err);
         return status;
     }
-    return batch(in, cx, name == "-" ? in : file, output);
+    if (name != "-" && !output.reads_as_it_comes())
+        return batch_in_blocks(in, cx, file, output);
+    return batch_line_by_line(in, cx, name == "-" ? in : file, output);
 }
 
 int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,

@@ -28,6 +28,9 @@ public:
         (void)failure;
         return true;
     }
+    // Whether someone reads the answers as they come (a terminal, a pipe): a batch then
+    // answers each line before it reads the next.
+    virtual bool reads_as_it_comes() const { return false; }
 };
 
 // Runs one command line (without the program name) with standard input taken from in.

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <stdio_ext.h>
 #include <iostream>
 
 #include <sys/stat.h>
@@ -37,6 +38,7 @@ public:
         m_reported = !check(m_each_line, failure);
         return !m_reported;
     }
+    bool reads_as_it_comes() const override { return m_each_line; }
     // Whether run_cli has been told of a failure already (and said so).
     bool reported() const { return m_reported; }
     bool check(bool flush, std::string &failure)
@@ -63,6 +65,9 @@ int main(int argc, char *argv[])
     // A reader that closed the pipe is a failed write, reported like any other.
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
+    // Only this thread writes answers (a batch's helper thread hands its texts over), so the
+    // buffered answers need no lock around every write.
+    __fsetlocking(stdout, FSETLOCKING_BYCALLER);
     const std::vector<std::string> args(argv + 1, argv + argc);
     StandardOutput output;
     const int status = run_cli(args, std::cin, output);

@@ -21,6 +21,8 @@ private slots:
     void json_documents_data();
     void json_documents();
     void batch_lines_answer_as_alone();
+    void batch_files_of_every_length_data();
+    void batch_files_of_every_length();
 
 private:
     // The command line split at blanks, %DIR% replaced; returns the exit status.
@@ -277,6 +279,49 @@ void tst_cli::batch_lines_answer_as_alone()
         QCOMPARE(QByteArray::fromStdString(out), QByteArray::fromStdString(expected_out));
         QCOMPARE(QByteArray::fromStdString(err), QByteArray::fromStdString(expected_err));
     }
+}
+
+// A batch file is answered in blocks of lines by two threads: around the block's size every
+// line still answers once, in its order, its messages naming it, and a failing line anywhere
+// makes the status.
+void tst_cli::batch_files_of_every_length_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::newRow("1") << 1;
+    QTest::newRow("one short of a block") << 1023;
+    QTest::newRow("a block") << 1024;
+    QTest::newRow("one past a block") << 1025;
+    QTest::newRow("two blocks") << 2048;
+    QTest::newRow("three blocks and a bit") << 3100;
+}
+
+void tst_cli::batch_files_of_every_length()
+{
+    QFETCH(int, lines);
+    // Line k asks for V = I * 1 with I = k % 900 + 1; every 97th line has no number for I and
+    // every 50th is a comment.
+    QByteArray batch;
+    std::string expected_out, expected_err;
+    for (int k = 1; k <= lines; ++k) {
+        const std::string i = std::to_string(k % 900 + 1);
+        if (k % 50 == 0) {
+            batch += "# a comment\n";
+        } else if (k % 97 == 0) {
+            batch += "ohm V I=x R=1\n";
+            expected_err += "line " + std::to_string(k) + ": Illegal number(s): I\n";
+        } else {
+            batch += QByteArray("ohm V I=") + i.c_str() + " R=1\n";
+            expected_out += "V = " + i + "\n";
+        }
+    }
+    QFile file(m_dir.filePath("long.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(batch);
+    file.close();
+    std::string out, err;
+    QCOMPARE(run("--batch %DIR%/long.txt", {}, out, err), lines >= 97 ? 3 : 0);
+    QCOMPARE(QByteArray::fromStdString(out), QByteArray::fromStdString(expected_out));
+    QCOMPARE(QByteArray::fromStdString(err), QByteArray::fromStdString(expected_err));
 }
 
 QTEST_APPLESS_MAIN(tst_cli)
