@@ -97,24 +97,33 @@ enum class LineRead { Line, TooLong, End };
 LineRead read_line(std::istream &in, std::string &line, bool skip_rest)
 {
     line.clear();
-    std::streambuf *buffer = in.rdbuf();
-    bool any = false, too_long = false;
+    // The stream's getline copies up to the line break in one search of its buffer; a line
+    // longer than the chunk comes in pieces.
+    char chunk[512];
+    bool any = false;
+    bool too_long = false;
     for (;;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            return !any ? LineRead::End : too_long ? LineRead::TooLong : LineRead::Line;
-        }
-        any = true;
-        if (c == '\n')
-            return too_long ? LineRead::TooLong : LineRead::Line;
-        if (line.size() < LINE_LIMIT) {
-            line.push_back(char(c));
-        } else {
-            too_long = true;
-            if (!skip_rest)
+        in.getline(chunk, sizeof chunk);
+        std::streamsize got = in.gcount();
+        any = any || got > 0;
+        // The line break counts in gcount but is not stored; the end of the input and a full
+        // chunk have none.
+        const bool at_end = in.eof();
+        const bool ended = !at_end && !in.fail();
+        if (ended)
+            --got;
+        if (!too_long) {
+            const size_t room = LINE_LIMIT - line.size();
+            line.append(chunk, std::min(size_t(got), room));
+            too_long = size_t(got) > room;
+            if (too_long && !skip_rest)
                 return LineRead::TooLong;
         }
+        if (ended)
+            return too_long ? LineRead::TooLong : LineRead::Line;
+        if (at_end)
+            return !any ? LineRead::End : too_long ? LineRead::TooLong : LineRead::Line;
+        in.clear();
     }
 }
 

@@ -121,6 +121,9 @@ void tst_cli::commands_data()
     QTest::newRow("batch: not UTF-8") << "--batch" << QByteArray("ohm V I=\xff R=1\nohm V I=\xc3\xa9 R=1\n") << 3 << none << QByteArray("line 1: not text: bytes that are not UTF-8\nline 2: Illegal number(s): I\n");
     QTest::newRow("batch: an overlong encoding") << "--batch" << QByteArray("ohm V I=\xc0\xb1 R=1\n") << 3 << none << QByteArray("line 1: not text: bytes that are not UTF-8\n");
     QTest::newRow("batch: a line too long") << "--batch" << QByteArray(70000, 'x') + "\nohm V I=1 R=1\n" << 2 << QByteArray("V = 1\n") << QByteArray("line 1: longer than 65536 characters\n");
+    QTest::newRow("batch: a line as long as allowed") << "--batch" << "ohm V I=1 R=1" + QByteArray(65536 - 13, ' ') + "\nohm V I=2 R=1\n" << 0 << QByteArray("V = 1\nV = 2\n") << none;
+    QTest::newRow("batch: a line one byte too long") << "--batch" << "ohm V I=1 R=1" + QByteArray(65537 - 13, ' ') + "\nohm V I=2 R=1\n" << 2 << QByteArray("V = 2\n") << QByteArray("line 1: longer than 65536 characters\n");
+    QTest::newRow("batch: a long last line without a break") << "--batch" << "ohm V I=2 R=1\nohm V I=1 R=1" + QByteArray(1000, ' ') << 0 << QByteArray("V = 2\nV = 1\n") << none;
     QTest::newRow("batch: the last line without a break") << "--batch" << QByteArray("ohm V I=1 R=1\nohm V I=3 R=1") << 0 << QByteArray("V = 1\nV = 3\n") << none;
     QTest::newRow("batch: options after --batch") << "--batch - --bogus" << none << 2 << none << QByteArray("unknown option: --bogus (try --help)\n");
     QTest::newRow("guard") << "ohm I V=10 R=0" << none << 1 << none << QByteArray("I = divide by zero\n");
