@@ -129,7 +129,7 @@ LineRead read_line(std::istream &in, std::string &line, bool skip_rest)
 
 // Why a line is no text, or null when it is: messages must never carry raw bytes that end or
 // garble what a terminal or script reads.
-const char *not_text(const std::string &line)
+const char *not_text(std::string_view line)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(line.data());
     const auto *end = p + line.size();
@@ -157,7 +157,7 @@ const char *not_text(const std::string &line)
 
 // Words parted by the C locale's white space, as a stream's >> parts them, into words (whose
 // strings keep their room from line to line).
-void words_of(const std::string &line, std::vector<std::string> &words)
+void words_of(std::string_view line, std::vector<std::string> &words)
 {
     auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     size_t count = 0;
@@ -171,7 +171,7 @@ void words_of(const std::string &line, std::vector<std::string> &words)
             ++end;
         if (count == words.size())
             words.emplace_back();
-        words[count++].assign(line, at, end - at);
+        words[count++].assign(line.data() + at, end - at);
         at = end;
     }
     words.resize(count);
@@ -1005,11 +1005,14 @@ void compose(Context &cx, int status, long line, std::string &out, std::string &
     }
 }
 
-bool written(CliOutput &output)
+// Whether what was printed reached the output. When not, messages still held back go out
+// before the failure is reported, as they would have been printed before it.
+bool written(CliOutput &output, std::string_view held_messages = {})
 {
     std::string failure;
     if (output.done(failure))
         return true;
+    output.err(held_messages);
     output.err("ohmara-cli: could not write the output: " + failure + "\n");
     return false;
 }
@@ -1030,7 +1033,7 @@ struct LineWorker
     std::vector<std::string> words;
 };
 
-void answer_line(std::istream &in, const Context &settings, LineWorker &worker, const std::string &line,
+void answer_line(std::istream &in, const Context &settings, LineWorker &worker, std::string_view line,
                  LineRead read, long number, LineAnswer &answer)
 {
     Context one(in);
@@ -1086,48 +1089,81 @@ int batch_line_by_line(std::istream &in, const Context &settings, std::istream &
 
 // A batch file whose answers nobody reads as they come: a block of lines is answered by two
 // threads at once, each line on its own as above and printed in their order, so the texts are
-// those of the line-by-line run. While the helper answers, this thread prints the block before
-// and reads the block after, then answers alongside it; the lines are shared out a few at a
-// time, so whichever thread is free takes the next. Two blocks of lines are held at most.
+// those of the line-by-line run (the messages of a block come at its end). While the helper answers, this thread prints the block before
+// and reads the block after, then answers alongside it; the block goes out in runs of lines,
+// so whichever thread is free takes the next run. Two blocks of lines are held at most.
+//
+// What one thread writes and the other reads lies in long texts, not in a string per line: a
+// line's text or answer would otherwise cost the reading thread a cache miss or two each.
 int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lines, CliOutput &output)
 {
-    constexpr int BLOCK = 1024;
-    constexpr int SHARE = 16;
+    constexpr int RUN = 64;
+    constexpr int RUNS = 16;
+    constexpr int BLOCK = RUN * RUNS;
+    // A run's answers, one after another, and where each line's end.
+    struct Run
+    {
+        std::string out;
+        std::string err;
+        struct Ends
+        {
+            size_t out;
+            size_t err;
+            int status;
+            bool skipped;
+        };
+        std::vector<Ends> ends = std::vector<Ends>(RUN);
+    };
     struct Block
     {
-        std::vector<std::string> texts = std::vector<std::string>(BLOCK);
+        std::string texts; // the lines one after another
+        std::vector<size_t> ends = std::vector<size_t>(BLOCK);
         std::vector<LineRead> reads = std::vector<LineRead>(BLOCK);
-        std::vector<LineAnswer> answers = std::vector<LineAnswer>(BLOCK);
+        std::vector<Run> runs = std::vector<Run>(RUNS);
         int count = 0;
         long first = 1;
     };
     Block blocks[2];
+    std::string line;
     // False when the batch has ended.
-    auto read_block = [&lines](Block &b, long first) {
+    auto read_block = [&lines, &line](Block &b, long first) {
         b.first = first;
+        b.texts.clear();
         for (b.count = 0; b.count < BLOCK; ++b.count) {
-            b.reads[size_t(b.count)] = read_line(lines, b.texts[size_t(b.count)], true);
+            b.reads[size_t(b.count)] = read_line(lines, line, true);
             if (b.reads[size_t(b.count)] == LineRead::End)
                 return false;
+            b.texts += line;
+            b.ends[size_t(b.count)] = b.texts.size();
         }
         return true;
     };
     int worst = CLI_OK;
+    // The messages of a block go out in one write at its end: unbuffered, each line's own
+    // would cost a system call, more than answering the line.
+    std::string messages;
     // False when the output can no longer be written.
     auto print_block = [&](const Block &b) {
+        messages.clear();
         for (int k = 0; k < b.count; ++k) {
-            const LineAnswer &answer = b.answers[size_t(k)];
-            if (answer.skipped)
+            const Run &run = b.runs[size_t(k / RUN)];
+            const int j = k % RUN;
+            const Run::Ends &ends = run.ends[size_t(j)];
+            if (ends.skipped)
                 continue;
-            worst = std::max(worst, answer.status);
-            output.out(answer.out);
-            output.err(answer.err);
-            if (!written(output))
+            const size_t out = j ? run.ends[size_t(j - 1)].out : 0;
+            const size_t err = j ? run.ends[size_t(j - 1)].err : 0;
+            worst = std::max(worst, ends.status);
+            output.out(std::string_view(run.out).substr(out, ends.out - out));
+            messages.append(run.err, err, ends.err - err);
+            if (!written(output, messages))
                 return false;
         }
+        output.err(messages);
         return true;
     };
     LineWorker workers[2];
+    LineAnswer answers[2];
     bool more = read_block(blocks[0], 1);
     int current = 0;
     bool printed_all = true;
@@ -1135,21 +1171,34 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
         Block &block = blocks[current];
         Block &other = blocks[1 - current];
         std::atomic<int> next{0};
-        auto answer_block = [&](LineWorker &worker) {
-            for (int k; (k = next.fetch_add(SHARE)) < block.count;) {
-                for (int j = k; j < std::min(k + SHARE, block.count); ++j)
-                    answer_line(in, settings, worker, block.texts[size_t(j)], block.reads[size_t(j)],
-                                block.first + j, block.answers[size_t(j)]);
+        auto answer_block = [&](int thread) {
+            for (int r; (r = next.fetch_add(1)) * RUN < block.count;) {
+                Run &run = block.runs[size_t(r)];
+                run.out.clear();
+                run.err.clear();
+                for (int j = 0; j < RUN && r * RUN + j < block.count; ++j) {
+                    const int k = r * RUN + j;
+                    const size_t start = k ? block.ends[size_t(k - 1)] : 0;
+                    LineAnswer &answer = answers[thread];
+                    answer_line(in, settings, workers[thread],
+                                std::string_view(block.texts).substr(start, block.ends[size_t(k)] - start),
+                                block.reads[size_t(k)], block.first + k, answer);
+                    if (!answer.skipped) {
+                        run.out += answer.out;
+                        run.err += answer.err;
+                    }
+                    run.ends[size_t(j)] = {run.out.size(), run.err.size(), answer.status, answer.skipped};
+                }
             }
         };
-        std::thread helper(answer_block, std::ref(workers[1]));
+        std::thread helper(answer_block, 1);
         printed_all = first_block || print_block(other);
         if (printed_all) {
             if (more)
                 more = read_block(other, block.first + block.count);
             else
                 other.count = 0;
-            answer_block(workers[0]);
+            answer_block(0);
         }
         helper.join();
         if (!printed_all)
@@ -1167,8 +1216,8 @@ class StringOutput : public CliOutput
 {
 public:
     StringOutput(std::string &out, std::string &err) : m_out(out), m_err(err) {}
-    void out(const std::string &text) override { m_out += text; }
-    void err(const std::string &text) override { m_err += text; }
+    void out(std::string_view text) override { m_out += text; }
+    void err(std::string_view text) override { m_err += text; }
 
 private:
     std::string &m_out;

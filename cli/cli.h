@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Exit statuses of ohmara-cli, one per kind of failure; a batch ends with the highest of its
@@ -19,8 +20,8 @@ class CliOutput
 {
 public:
     virtual ~CliOutput() = default;
-    virtual void out(const std::string &text) = 0;
-    virtual void err(const std::string &text) = 0;
+    virtual void out(std::string_view text) = 0;
+    virtual void err(std::string_view text) = 0;
     // One command (or batch line) is done: what it printed should reach the reader now. False
     // when the output can no longer be written; failure then says why.
     virtual bool done(std::string &failure)

@@ -24,12 +24,12 @@ public:
         m_each_line = isatty(STDOUT_FILENO)
                       || (fstat(STDOUT_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)));
     }
-    void out(const std::string &text) override
+    void out(std::string_view text) override
     {
         if (m_error == 0 && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
             m_error = errno ? errno : EIO;
     }
-    void err(const std::string &text) override
+    void err(std::string_view text) override
     {
         std::fwrite(text.data(), 1, text.size(), stderr);
     }

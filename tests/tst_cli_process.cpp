@@ -94,6 +94,7 @@ void tst_cli_process::unwritable_output_data()
     QTest::addColumn<QString>("said");
     QTest::newRow("full device") << "\"$CLI\" ohm V I=2 R=3 >/dev/full; echo \"exit $?\"" << "ohmara-cli: could not write the output: No space left on device\nexit 4\n";
     QTest::newRow("full device, batch file") << "f=$(mktemp); printf 'ohm V I=2 R=3\\n%.0s' $(seq 3000) >\"$f\"; \"$CLI\" --batch \"$f\" >/dev/full; echo \"exit $?\"; rm -f \"$f\"" << "ohmara-cli: could not write the output: No space left on device\nexit 4\n";
+    QTest::newRow("full device, batch file with a message") << "f=$(mktemp); { echo 'ohm V I=x R=1'; printf 'ohm V I=2 R=3\\n%.0s' $(seq 3000); } >\"$f\"; \"$CLI\" --batch \"$f\" >/dev/full; echo \"exit $?\"; rm -f \"$f\"" << "line 1: Illegal number(s): I\nohmara-cli: could not write the output: No space left on device\nexit 4\n";
     QTest::newRow("full device, batch") << "printf 'ohm V I=2 R=3\\n%.0s' $(seq 3000) | \"$CLI\" --batch >/dev/full; echo \"exit $?\"" << "ohmara-cli: could not write the output: No space left on device\nexit 4\n";
     // Root reads anything, so the program runs as nobody there.
     QTest::newRow("unreadable file") << "f=$(mktemp); chmod 000 \"$f\"; as=; [ \"$(id -u)\" = 0 ] && as='setpriv --reuid=65534 --regid=65534 --clear-groups'; $as \"$CLI\" solve \"$f\" 2>&1 | sed \"s|$f|FILE|\"; echo \"exit ${PIPESTATUS[0]}\"; rm -f \"$f\"" << "Could not open 'FILE' for reading: Permission denied\nexit 4\n";
