@@ -177,20 +177,24 @@ void words_of(std::string_view line, std::vector<std::string> &words)
     words.resize(count);
 }
 
-// A field's text onto the output, in UTF-8; answers are ASCII and go without a conversion.
+// A field's text onto the output, in UTF-8; answers are short ASCII and go without a
+// conversion or a string of their own.
 void append_text(std::string &out, const QString &text)
 {
-    const size_t start = out.size();
-    out.resize(start + size_t(text.size()));
-    char *p = out.data() + start;
+    char ascii[64];
+    if (text.size() > qsizetype(sizeof ascii)) {
+        out += text.toStdString();
+        return;
+    }
+    char *p = ascii;
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
-            out.resize(start);
             out += text.toStdString();
             return;
         }
         *p++ = char(c.unicode());
     }
+    out.append(ascii, size_t(p - ascii));
 }
 
 enum class Format { Text, Json, JsonLines };
@@ -250,6 +254,8 @@ private:
     std::map<std::tuple<int, int, int, int>, TabState> m_tabs;
 };
 
+struct GivenTexts;
+
 struct Context
 {
     explicit Context(std::istream &input) : in(input) {}
@@ -259,8 +265,9 @@ struct Context
     Format format = Format::Text;
     int series = -1; // an index into SERIES_NAMES, or none
     bool in_batch = false;
-    // The batch's fresh tabs; none for a single command.
+    // The batch's fresh tabs and the texts its lines give; none for a single command.
     FreshTabs *fresh_tabs = nullptr;
+    GivenTexts *given_texts = nullptr;
     // --from, --to and --points of a sweep, as typed.
     std::map<std::string, std::string> sweep_options;
 
@@ -301,6 +308,22 @@ struct GivenTexts
     bool has(int i) const { return (given >> i) & 1u; }
 };
 
+// A value into a text that keeps its room from line to line in a batch: an ASCII value, as
+// values are, is copied in without a new allocation.
+void assign_utf8(QString &to, const char *from, qsizetype size)
+{
+    for (qsizetype k = 0; k < size; ++k) {
+        if (static_cast<unsigned char>(from[k]) >= 0x80) {
+            to = QString::fromUtf8(from, size);
+            return;
+        }
+    }
+    to.resize(size);
+    QChar *out = to.data();
+    for (qsizetype k = 0; k < size; ++k)
+        out[k] = QLatin1Char(from[k]);
+}
+
 // NAME=VALUE arguments into the texts of the named quantities; every name known, none twice.
 int collect(Context &cx, const TabDefinition &d, std::vector<std::string>::const_iterator begin,
             std::vector<std::string>::const_iterator end, GivenTexts &texts)
@@ -312,7 +335,7 @@ int collect(Context &cx, const TabDefinition &d, std::vector<std::string>::const
             return cx.fail(CLI_USAGE, "not a quantity of this tab: " + *it);
         if (texts.has(m))
             return cx.fail(CLI_USAGE, std::string("given twice: ") + d.quantities[m].name);
-        texts.text[m] = QString::fromUtf8(it->data() + eq + 1, qsizetype(it->size() - eq - 1));
+        assign_utf8(texts.text[m], it->data() + eq + 1, qsizetype(it->size() - eq - 1));
         texts.given |= 1u << m;
     }
     return CLI_OK;
@@ -490,7 +513,9 @@ int tab_command(Context &cx, int t, const std::vector<std::string> &args)
     }
     TabState tab = cx.fresh_tabs ? cx.fresh_tabs->get(t, circuit, choice, cx.digits)
                                  : FreshTabs::fresh(t, circuit, choice, cx.digits);
-    GivenTexts texts;
+    GivenTexts own_texts;
+    GivenTexts &texts = cx.given_texts ? *cx.given_texts : own_texts;
+    texts.given = 0;
     if (int status = collect(cx, d, args.begin() + long(first), args.end(), texts))
         return status;
     if (int status = fill(cx, tab, texts))
@@ -1030,6 +1055,7 @@ struct LineAnswer
 struct LineWorker
 {
     FreshTabs fresh_tabs;
+    GivenTexts given_texts;
     std::vector<std::string> words;
 };
 
@@ -1042,6 +1068,7 @@ void answer_line(std::istream &in, const Context &settings, LineWorker &worker, 
     one.series = settings.series;
     one.in_batch = true;
     one.fresh_tabs = &worker.fresh_tabs;
+    one.given_texts = &worker.given_texts;
     int status = CLI_OK;
     answer.skipped = false;
     if (read == LineRead::TooLong) {
