@@ -23,6 +23,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <system_error>
 #include <thread>
 #include <tuple>
 
@@ -1118,7 +1119,7 @@ int batch_line_by_line(std::istream &in, const Context &settings, std::istream &
 // threads at once, each line on its own as above and printed in their order, so the texts are
 // those of the line-by-line run (the messages of a block come at its end). While the helper answers, this thread prints the block before
 // and reads the block after, then answers alongside it; the block goes out in runs of lines,
-// so whichever thread is free takes the next run. Two blocks of lines are held at most.
+// so whichever thread is free takes the next run. Two blocks are held at most.
 //
 // What one thread writes and the other reads lies in long texts, not in a string per line: a
 // line's text or answer would otherwise cost the reading thread a cache miss or two each.
@@ -1151,17 +1152,42 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
         long first = 1;
     };
     Block blocks[2];
+    // Lines whose answers can be long (a sweep's curve, a file's or a netlist's contents) are
+    // answered alone, and a block's lines hold at most a mebibyte: a block's answers then stay
+    // at a few hundred bytes a line, and two blocks in memory are never much.
+    constexpr size_t BLOCK_BYTES = size_t(1) << 20;
+    auto long_answer = [](std::string_view text) {
+        for (const char *name : {"sweep", "solve", "netlist", "recalc"}) {
+            if (text.find(name) != std::string_view::npos)
+                return true;
+        }
+        return false;
+    };
     std::string line;
+    bool line_waits = false; // read, and left for the next block
+    LineRead waiting_read = LineRead::End;
     // False when the batch has ended.
-    auto read_block = [&lines, &line](Block &b, long first) {
+    auto read_block = [&](Block &b, long first) {
         b.first = first;
         b.texts.clear();
-        for (b.count = 0; b.count < BLOCK; ++b.count) {
-            b.reads[size_t(b.count)] = read_line(lines, line, true);
-            if (b.reads[size_t(b.count)] == LineRead::End)
+        for (b.count = 0; b.count < BLOCK && b.texts.size() < BLOCK_BYTES;) {
+            const LineRead read = line_waits ? waiting_read : read_line(lines, line, true);
+            line_waits = false;
+            if (read == LineRead::End)
                 return false;
-            b.texts += line;
-            b.ends[size_t(b.count)] = b.texts.size();
+            const bool alone = read == LineRead::Line && long_answer(line);
+            if (alone && b.count > 0) {
+                line_waits = true;
+                waiting_read = read;
+                return true;
+            }
+            b.reads[size_t(b.count)] = read;
+            // A line too long is answered without its text.
+            if (read == LineRead::Line)
+                b.texts += line;
+            b.ends[size_t(b.count++)] = b.texts.size();
+            if (alone)
+                return true;
         }
         return true;
     };
@@ -1218,7 +1244,12 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
                 }
             }
         };
-        std::thread helper(answer_block, 1);
+        // Where no thread can be started, this one answers the whole block.
+        std::thread helper;
+        try {
+            helper = std::thread(answer_block, 1);
+        } catch (const std::system_error &) {
+        }
         printed_all = first_block || print_block(other);
         if (printed_all) {
             if (more)
@@ -1227,7 +1258,8 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
                 other.count = 0;
             answer_block(0);
         }
-        helper.join();
+        if (helper.joinable())
+            helper.join();
         if (!printed_all)
             return CLI_IO;
         current = 1 - current;

@@ -290,24 +290,35 @@ void tst_cli::batch_lines_answer_as_alone()
 void tst_cli::batch_files_of_every_length_data()
 {
     QTest::addColumn<int>("lines");
-    QTest::newRow("1") << 1;
-    QTest::newRow("one short of a block") << 1023;
-    QTest::newRow("a block") << 1024;
-    QTest::newRow("one past a block") << 1025;
-    QTest::newRow("two blocks") << 2048;
-    QTest::newRow("three blocks and a bit") << 3100;
+    QTest::addColumn<int>("sweep_every"); // lines with long answers, answered alone; 0: none
+    QTest::newRow("1") << 1 << 0;
+    QTest::newRow("one short of a block") << 1023 << 0;
+    QTest::newRow("a block") << 1024 << 0;
+    QTest::newRow("one past a block") << 1025 << 0;
+    QTest::newRow("two blocks") << 2048 << 0;
+    QTest::newRow("three blocks and a bit") << 3100 << 0;
+    QTest::newRow("a sweep now and then") << 3100 << 301;
+    QTest::newRow("a sweep where a block would end") << 2100 << 1024;
+    QTest::newRow("many sweeps") << 1500 << 7;
+    QTest::newRow("only a sweep") << 1 << 1;
 }
 
 void tst_cli::batch_files_of_every_length()
 {
     QFETCH(int, lines);
-    // Line k asks for V = I * 1 with I = k % 900 + 1; every 97th line has no number for I and
-    // every 50th is a comment.
+    QFETCH(int, sweep_every);
+    // Line k asks for V = I * 1 with I = k % 900 + 1; every 97th line has no number for I,
+    // every 50th is a comment, and every sweep_every-th a sweep of two points.
     QByteArray batch;
     std::string expected_out, expected_err;
     for (int k = 1; k <= lines; ++k) {
         const std::string i = std::to_string(k % 900 + 1);
-        if (k % 50 == 0) {
+        if (sweep_every && k % sweep_every == 0) {
+            batch += "sweep rcfilter R=1k C=100n --from 10 --to 100 --points 2\n";
+            expected_out += "frequency_hz,gain_db,phase_deg\n"
+                            "10,-0.00017144920494890274,-0.3599952627020996\n"
+                            "100,-0.01711150434458182,-3.5952737798681746\n";
+        } else if (k % 50 == 0) {
             batch += "# a comment\n";
         } else if (k % 97 == 0) {
             batch += "ohm V I=x R=1\n";
@@ -322,7 +333,7 @@ void tst_cli::batch_files_of_every_length()
     file.write(batch);
     file.close();
     std::string out, err;
-    QCOMPARE(run("--batch %DIR%/long.txt", {}, out, err), lines >= 97 ? 3 : 0);
+    QCOMPARE(run("--batch %DIR%/long.txt", {}, out, err), !expected_err.empty() ? 3 : 0);
     QCOMPARE(QByteArray::fromStdString(out), QByteArray::fromStdString(expected_out));
     QCOMPARE(QByteArray::fromStdString(err), QByteArray::fromStdString(expected_err));
 }

@@ -1,6 +1,9 @@
+#include <algorithm>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The real ohmara-cli program where only a process shows it: answers that stream while the
@@ -11,6 +14,7 @@ class tst_cli_process : public QObject
 
 private slots:
     void endless_batch_streams_in_bounded_memory();
+    void long_answers_of_a_batch_file_in_bounded_memory();
     void unwritable_output_data();
     void unwritable_output();
     void completion_data();
@@ -86,6 +90,35 @@ void tst_cli_process::endless_batch_streams_in_bounded_memory()
     QVERIFY2(peak - settled < 4096, qPrintable(QStringLiteral("peak %1 kB after %2 kB at one second, %3 chunks")
                                                   .arg(peak).arg(settled).arg(chunks)));
 #endif
+}
+
+// A batch file of long answers (sweeps of 20 000 points, over a megabyte each) written to a
+// file takes about the memory of a few of them, however many lines it has: the lines that
+// are answered in blocks do not gather them.
+void tst_cli_process::long_answers_of_a_batch_file_in_bounded_memory()
+{
+#ifdef OHMARA_SANITIZED
+    QSKIP("the sanitizers keep freed memory in quarantine");
+#endif
+    QTemporaryDir dir;
+    auto peak_of = [&dir](int lines) {
+        QFile batch(dir.filePath(QStringLiteral("sweeps.txt")));
+        if (!batch.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return -1L;
+        batch.write(QByteArray("sweep rcfilter R=1k C=100n --from 1 --to 1M --points 20000\n").repeated(lines));
+        batch.close();
+        QProcess cli;
+        cli.setStandardOutputFile(QProcess::nullDevice());
+        cli.start(QStringLiteral(OHMARA_CLI), {QStringLiteral("--batch"), batch.fileName()});
+        long peak = 0;
+        while (cli.state() != QProcess::NotRunning && !cli.waitForFinished(5))
+            peak = std::max(peak, peak_kb(cli.processId()));
+        return cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == 0 ? peak : -1L;
+    };
+    const long few = peak_of(4);
+    const long many = peak_of(40);
+    QVERIFY2(few > 0 && many > 0, "the sweeps were not answered");
+    QVERIFY2(many - few < 8192, qPrintable(QStringLiteral("peak %1 kB for 40 sweeps, %2 kB for 4").arg(many).arg(few)));
 }
 
 void tst_cli_process::unwritable_output_data()
