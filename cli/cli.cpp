@@ -156,11 +156,15 @@ const char *not_text(std::string_view line)
     return nullptr;
 }
 
-// Words parted by the C locale's white space, as a stream's >> parts them, into words (whose
-// strings keep their room from line to line).
+// The C locale's white space, which parts words as a stream's >> parts them.
+bool blank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Words parted by blanks into words (whose strings keep their room from line to line).
 void words_of(std::string_view line, std::vector<std::string> &words)
 {
-    auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     size_t count = 0;
     for (size_t at = 0; at < line.size();) {
         if (blank(line[at])) {
@@ -1064,6 +1068,9 @@ void answer_line(std::istream &in, const Context &settings, LineWorker &worker, 
                  LineRead read, long number, LineAnswer &answer)
 {
     Context one(in);
+    // The texts take the room of the last line's answer.
+    one.out = std::move(answer.out);
+    one.out.clear();
     one.digits = settings.digits;
     one.format = settings.format;
     one.series = settings.series;
@@ -1157,9 +1164,14 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
     // at a few hundred bytes a line, and two blocks in memory are never much.
     constexpr size_t BLOCK_BYTES = size_t(1) << 20;
     auto long_answer = [](std::string_view text) {
-        for (const char *name : {"sweep", "solve", "netlist", "recalc"}) {
-            if (text.find(name) != std::string_view::npos)
+        for (size_t at = 0; at < text.size();) {
+            size_t end = at;
+            while (end < text.size() && !blank(text[end]))
+                ++end;
+            const std::string_view word = text.substr(at, end - at);
+            if (word == "sweep" || word == "solve" || word == "netlist" || word == "recalc")
                 return true;
+            at = end + 1;
         }
         return false;
     };
