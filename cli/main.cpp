@@ -24,14 +24,16 @@ public:
         m_each_line = isatty(STDOUT_FILENO)
                       || (fstat(STDOUT_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)));
     }
+    // An empty view may have no data at all, which fwrite must not be given.
     void out(std::string_view text) override
     {
-        if (m_error == 0 && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+        if (m_error == 0 && !text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
             m_error = errno ? errno : EIO;
     }
     void err(std::string_view text) override
     {
-        std::fwrite(text.data(), 1, text.size(), stderr);
+        if (!text.empty())
+            std::fwrite(text.data(), 1, text.size(), stderr);
     }
     bool done(std::string &failure) override
     {
