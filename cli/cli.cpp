@@ -166,18 +166,19 @@ bool blank(char c)
 void words_of(std::string_view line, std::vector<std::string> &words)
 {
     size_t count = 0;
-    for (size_t at = 0; at < line.size();) {
-        if (blank(line[at])) {
-            ++at;
-            continue;
-        }
-        size_t end = at;
-        while (end < line.size() && !blank(line[end]))
-            ++end;
+    const char *p = line.data();
+    const char *const end = p + line.size();
+    for (;;) {
+        while (p < end && blank(*p))
+            ++p;
+        if (p == end)
+            break;
+        const char *const start = p;
+        while (p < end && !blank(*p))
+            ++p;
         if (count == words.size())
             words.emplace_back();
-        words[count++].assign(line.data() + at, end - at);
-        at = end;
+        words[count++].assign(start, size_t(p - start));
     }
     words.resize(count);
 }
@@ -335,7 +336,7 @@ int collect(Context &cx, const TabDefinition &d, std::vector<std::string>::const
 {
     for (auto it = begin; it != end; ++it) {
         const size_t eq = it->find('=');
-        const int m = eq == std::string::npos ? -1 : d.position(it->substr(0, eq).c_str());
+        const int m = eq == std::string::npos ? -1 : d.position(std::string_view(*it).substr(0, eq));
         if (m < 0)
             return cx.fail(CLI_USAGE, "not a quantity of this tab: " + *it);
         if (texts.has(m))

@@ -55,10 +55,10 @@ const CircuitDefinition RLC_CIRCUIT_DEFINITIONS[RLC_CIRCUITS] = {
     {"lrc", {0x1E1F, 0x1D1F, 0x1B1F, 0x171F, 0x0F1F}},
 };
 
-int TabDefinition::position(const char *quantity) const
+int TabDefinition::position(std::string_view quantity) const
 {
     for (int i = 0; i < field_count; ++i) {
-        if (std::strcmp(quantities[i].name, quantity) == 0)
+        if (quantity == quantities[i].name)
             return i;
     }
     return -1;

@@ -2,6 +2,8 @@
 
 #include "calculators/outcome.h"
 
+#include <string_view>
+
 // What a quantity is, for the features that care which answers are parts one can buy.
 enum class Component { None, Resistance, Capacitance, Inductance };
 
@@ -49,7 +51,7 @@ struct TabDefinition
     // The formula of a real tab.
     RealCalculator formula;
 
-    int position(const char *quantity) const;
+    int position(std::string_view quantity) const;
 };
 
 enum TabIndex : int {
