@@ -58,7 +58,12 @@ const CircuitDefinition RLC_CIRCUIT_DEFINITIONS[RLC_CIRCUITS] = {
 int TabDefinition::position(std::string_view quantity) const
 {
     for (int i = 0; i < field_count; ++i) {
-        if (quantity == quantities[i].name)
+        // Compared in place: the names are C strings, and most differ at the first letter.
+        const char *name = quantities[i].name;
+        size_t k = 0;
+        while (k < quantity.size() && name[k] != '\0' && name[k] == quantity[k])
+            ++k;
+        if (k == quantity.size() && name[k] == '\0')
             return i;
     }
     return -1;
