@@ -1125,9 +1125,10 @@ int batch_line_by_line(std::istream &in, const Context &settings, std::istream &
 
 // A batch file whose answers nobody reads as they come: a block of lines is answered by two
 // threads at once, each line on its own as above and printed in their order, so the texts are
-// those of the line-by-line run (the messages of a block come at its end). While the helper answers, this thread prints the block before
-// and reads the block after, then answers alongside it; the block goes out in runs of lines,
-// so whichever thread is free takes the next run. Two blocks are held at most.
+// those of the line-by-line run (the messages of a block come at its end). While the helper
+// answers, this thread prints the block before and reads the block after, then answers
+// alongside it; the block goes out in runs of lines, so whichever thread is free takes the
+// next run. Two blocks are held at most.
 //
 // What one thread writes and the other reads lies in long texts, not in a string per line: a
 // line's text or answer would otherwise cost the reading thread a cache miss or two each.
