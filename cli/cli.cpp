@@ -1299,7 +1299,7 @@ private:
 
 } // namespace
 
-int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &output)
+int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &output, bool in_is_a_file)
 {
     Context cx(in);
     const auto batch_option = std::find(args.begin(), args.end(), "--batch");
@@ -1330,9 +1330,10 @@ int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &o
         output.err(cx.err);
         return status;
     }
-    if (name != "-" && !output.reads_as_it_comes())
-        return batch_in_blocks(in, cx, file, output);
-    return batch_line_by_line(in, cx, name == "-" ? in : file, output);
+    std::istream &lines = name == "-" ? in : file;
+    if ((name != "-" || in_is_a_file) && !output.reads_as_it_comes())
+        return batch_in_blocks(in, cx, lines, output);
+    return batch_line_by_line(in, cx, lines, output);
 }
 
 int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,

@@ -34,8 +34,10 @@ public:
     virtual bool reads_as_it_comes() const { return false; }
 };
 
-// Runs one command line (without the program name) with standard input taken from in.
-int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &output);
+// Runs one command line (without the program name) with standard input taken from in;
+// in_is_a_file says that it is a regular file, read at will rather than as it comes.
+int run_cli(const std::vector<std::string> &args, std::istream &in, CliOutput &output,
+            bool in_is_a_file = false);
 // The same, appending what it prints to out and err.
 int run_cli(const std::vector<std::string> &args, std::istream &in, std::string &out,
             std::string &err);

@@ -72,7 +72,9 @@ int main(int argc, char *argv[])
     __fsetlocking(stdout, FSETLOCKING_BYCALLER);
     const std::vector<std::string> args(argv + 1, argv + argc);
     StandardOutput output;
-    const int status = run_cli(args, std::cin, output);
+    struct stat in {};
+    const bool in_is_a_file = fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode);
+    const int status = run_cli(args, std::cin, output, in_is_a_file);
     std::string failure;
     if (!output.reported() && !output.check(true, failure)) {
         std::fprintf(stderr, "ohmara-cli: could not write the output: %s\n", failure.c_str());

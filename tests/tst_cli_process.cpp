@@ -15,6 +15,7 @@ class tst_cli_process : public QObject
 private slots:
     void endless_batch_streams_in_bounded_memory();
     void long_answers_of_a_batch_file_in_bounded_memory();
+    void batch_from_a_redirected_file();
     void unwritable_output_data();
     void unwritable_output();
     void completion_data();
@@ -119,6 +120,20 @@ void tst_cli_process::long_answers_of_a_batch_file_in_bounded_memory()
     const long many = peak_of(40);
     QVERIFY2(few > 0 && many > 0, "the sweeps were not answered");
     QVERIFY2(many - few < 8192, qPrintable(QStringLiteral("peak %1 kB for 40 sweeps, %2 kB for 4").arg(many).arg(few)));
+}
+
+// Standard input redirected from a file is read at will, as a named file is: its answers,
+// written to a file, come in their order and its messages name their lines.
+void tst_cli_process::batch_from_a_redirected_file()
+{
+    QCOMPARE(bash(QStringLiteral(
+                 "f=$(mktemp); for k in $(seq 2100); do if [ $((k % 97)) = 0 ]; then echo 'ohm V I=x R=1'; "
+                 "else echo \"ohm V I=$((k % 900 + 1)) R=1\"; fi; done >\"$f\"; "
+                 "\"$CLI\" --batch <\"$f\" >\"$f.out\" 2>\"$f.err\"; echo \"exit $?\"; "
+                 "for k in $(seq 2100); do [ $((k % 97)) = 0 ] || echo \"V = $((k % 900 + 1))\"; done "
+                 "| cmp -s - \"$f.out\" && echo 'answers in order'; head -2 \"$f.err\"; rm -f \"$f\" \"$f.out\" \"$f.err\""),
+                 {}),
+             QStringLiteral("exit 3\nanswers in order\nline 97: Illegal number(s): I\nline 194: Illegal number(s): I\n"));
 }
 
 void tst_cli_process::unwritable_output_data()
