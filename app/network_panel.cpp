@@ -13,7 +13,6 @@
 #include <QSignalMapper>
 #include <QWidget>
 
-#include <type_traits>
 #include <utility>
 
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
@@ -30,31 +29,30 @@ NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
     }
 }
 
-QLabel *NetworkPanel::label(
-    QLabel *&slot, QLabel *&spare, const QString &text, int width, Qt::Alignment align)
+QLabel *NetworkPanel::label(Slot<QLabel> &slot, const QString &text, int width, Qt::Alignment align)
 {
-    if (!slot && spare) {
-        std::swap(slot, spare);
-    } else if (!slot) {
-        slot = new QLabel(text, m_grid->parentWidget());
-        slot->setFixedSize(width, 20);
-        slot->setAlignment(align | Qt::AlignVCenter);
+    if (!slot.shown && slot.spare) {
+        std::swap(slot.shown, slot.spare);
+    } else if (!slot.shown) {
+        slot.shown = new QLabel(text, m_grid->parentWidget());
+        slot.shown->setFixedSize(width, 20);
+        slot.shown->setAlignment(align | Qt::AlignVCenter);
     }
-    return slot;
+    return slot.shown;
 }
 
-QLineEdit *NetworkPanel::cell(QLineEdit *&slot, QLineEdit *&spare, int width, const CellId *leaving)
+QLineEdit *NetworkPanel::cell(Slot<QLineEdit> &slot, int width, const CellId *leaving)
 {
-    if (!slot && spare) {
-        std::swap(slot, spare);
-    } else if (!slot) {
-        slot = new QLineEdit(m_grid->parentWidget());
-        slot->setFixedSize(width, 20);
-        limit_typing(slot);
+    if (!slot.shown && slot.spare) {
+        std::swap(slot.shown, slot.spare);
+    } else if (!slot.shown) {
+        slot.shown = new QLineEdit(m_grid->parentWidget());
+        slot.shown->setFixedSize(width, 20);
+        limit_typing(slot.shown);
         if (leaving)
-            report_leaving(slot, *leaving);
+            report_leaving(slot.shown, *leaving);
     }
-    return slot;
+    return slot.shown;
 }
 
 // A cell reports its id whenever it is left, for as long as it lives: its mapping goes with it.
@@ -95,6 +93,12 @@ QWidget *NetworkPanel::park(QWidget *w)
     return w;
 }
 
+template<typename Widget>
+void NetworkPanel::leave(Slot<Widget> &slot)
+{
+    slot.spare = static_cast<Widget *>(park(std::exchange(slot.shown, nullptr)));
+}
+
 void NetworkPanel::resize(const NetworkState &state)
 {
     const int n = state.size();
@@ -128,37 +132,33 @@ void NetworkPanel::resize(const NetworkState &state)
         // A header row before rows 0, 7 and 14 keeps the column numbers in sight.
         if (r % 7 == 0) {
             for (int c = 0; c < n; ++c) {
-                const bool fresh = !m_headers[h][c];
-                QLabel *header = label(m_headers[h][c], m_spare_headers[h][c], QString::number(c),
-                    80, Qt::AlignHCenter);
+                const bool fresh = !m_headers[h][c].shown;
+                QLabel *header = label(m_headers[h][c], QString::number(c), 80, Qt::AlignHCenter);
                 place(header, fresh, false, g, c + 1);
             }
             ++h;
             ++g;
         }
-        const bool fresh_row = !m_row_labels[r];
-        QLabel *row_label =
-            label(m_row_labels[r], m_spare_row_labels[r], QString::number(r), 20, Qt::AlignRight);
+        const bool fresh_row = !m_row_labels[r].shown;
+        QLabel *row_label = label(m_row_labels[r], QString::number(r), 20, Qt::AlignRight);
         place(row_label, fresh_row, false, g, 0);
         for (int c = 0; c < n; ++c) {
-            const bool fresh = !m_cells[r][c];
+            const bool fresh = !m_cells[r][c].shown;
             const CellId id{CellId::Column::Matrix, r, c};
-            place(cell(m_cells[r][c], m_spare_cells[r][c], 80, &id), fresh, false, g, c + 1);
+            place(cell(m_cells[r][c], 80, &id), fresh, false, g, c + 1);
         }
-        QLabel *vec_label = label(m_vec_labels[r], m_spare_vec_labels[r],
-            QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight);
+        QLabel *vec_label = label(m_vec_labels[r], QStringLiteral("Vec:%1").arg(r), 35, Qt::AlignRight);
         place(vec_label, fresh_row, moved, g, n + 2);
-        if (!m_vector[r]) {
+        if (!m_vector[r].shown) {
             const CellId id{CellId::Column::Vector, r};
-            cell(m_vector[r], m_spare_vector[r], 80, &id);
-            cell(m_results[r], m_spare_results[r], 160, nullptr);
-            show_look(m_results[r], state.cell({CellId::Column::Result, r}));
+            cell(m_vector[r], 80, &id);
+            show_look(cell(m_results[r], 160, nullptr), state.cell({CellId::Column::Result, r}));
         }
-        place(m_vector[r], fresh_row, moved, g, n + 3);
-        place(m_results[r], fresh_row, moved, g, n + 4);
+        place(m_vector[r].shown, fresh_row, moved, g, n + 3);
+        place(m_results[r].shown, fresh_row, moved, g, n + 4);
         if (size_t(r) < state.names().size()) {
-            const bool fresh = !m_names[r];
-            QLabel *name = label(m_names[r], m_spare_names[r], QString(), 80, Qt::AlignLeft);
+            const bool fresh = !m_names[r].shown;
+            QLabel *name = label(m_names[r], QString(), 80, Qt::AlignLeft);
             name->setText(state.names()[size_t(r)]);
             place(name, fresh, fresh_row || moved, g, n + 5);
         }
@@ -166,24 +166,20 @@ void NetworkPanel::resize(const NetworkState &state)
     }
     m_n = n;
 
-    const auto gone = [this](auto *&slot, auto *&spare) {
-        using Widget = std::remove_reference_t<decltype(slot)>;
-        spare = static_cast<Widget>(park(std::exchange(slot, nullptr)));
-    };
     for (int k = 0; k < MAX; ++k) {
-        if (m_row_labels[k] && k >= m_n) {
-            gone(m_row_labels[k], m_spare_row_labels[k]);
-            gone(m_vec_labels[k], m_spare_vec_labels[k]);
-            gone(m_vector[k], m_spare_vector[k]);
-            gone(m_results[k], m_spare_results[k]);
+        if (m_row_labels[k].shown && k >= m_n) {
+            leave(m_row_labels[k]);
+            leave(m_vec_labels[k]);
+            leave(m_vector[k]);
+            leave(m_results[k]);
         }
-        if (m_names[k] && size_t(k) >= state.names().size())
-            gone(m_names[k], m_spare_names[k]);
+        if (m_names[k].shown && size_t(k) >= state.names().size())
+            leave(m_names[k]);
         for (int c = 0; c < MAX; ++c) {
-            if (k < HEADER_ROWS && m_headers[k][c] && (k >= h || c >= m_n))
-                gone(m_headers[k][c], m_spare_headers[k][c]);
-            if (m_cells[k][c] && (k >= m_n || c >= m_n))
-                gone(m_cells[k][c], m_spare_cells[k][c]);
+            if (k < HEADER_ROWS && m_headers[k][c].shown && (k >= h || c >= m_n))
+                leave(m_headers[k][c]);
+            if (m_cells[k][c].shown && (k >= m_n || c >= m_n))
+                leave(m_cells[k][c]);
         }
     }
     m_grid->setEnabled(true);
@@ -193,11 +189,11 @@ void NetworkPanel::resize(const NetworkState &state)
 QLineEdit *NetworkPanel::widget(CellId id) const
 {
     switch (id.column) {
-    case CellId::Column::Matrix: return m_cells[id.row][id.col];
-    case CellId::Column::Vector: return m_vector[id.row];
+    case CellId::Column::Matrix: return m_cells[id.row][id.col].shown;
+    case CellId::Column::Vector: return m_vector[id.row].shown;
     case CellId::Column::Result: break;
     }
-    return m_results[id.row];
+    return m_results[id.row].shown;
 }
 
 void NetworkPanel::hand_over(CellId id, NetworkState &state) const

@@ -41,31 +41,35 @@ private:
     static constexpr int MAX = NetworkState::MAX;
     static constexpr int HEADER_ROWS = 4;
 
-    // The widget in slot; when the slot is empty, the one in spare or else a new one. A new
-    // cell reports leaving with the id given.
-    QLabel *label(QLabel *&slot, QLabel *&spare, const QString &text, int width, Qt::Alignment align);
-    QLineEdit *cell(QLineEdit *&slot, QLineEdit *&spare, int width, const CellId *leaving);
+    // A place of the grid: the widget shown there, or the one kept for when the size brings
+    // the place back.
+    template<typename Widget>
+    struct Slot
+    {
+        Widget *shown = nullptr;
+        Widget *spare = nullptr;
+    };
+
+    // The widget shown in slot; when there is none, the spare or else a new one. A new cell
+    // reports leaving with the id given.
+    QLabel *label(Slot<QLabel> &slot, const QString &text, int width, Qt::Alignment align);
+    QLineEdit *cell(Slot<QLineEdit> &slot, int width, const CellId *leaving);
     void report_leaving(QLineEdit *cell, CellId id);
     // Takes w out of the grid; the widget to keep for later, or none.
     QWidget *park(QWidget *w);
+    // The slot's widget leaves the grid and waits as its spare.
+    template<typename Widget>
+    void leave(Slot<Widget> &slot);
 
     QGridLayout *m_grid;
     QLabel *m_status;
     int m_n = 0;
     QSignalMapper *m_mapper;
-    QLabel *m_headers[HEADER_ROWS][MAX] = {};
-    QLabel *m_row_labels[MAX] = {};
-    QLabel *m_vec_labels[MAX] = {};
-    QLabel *m_names[MAX] = {}; // beside the results, only for equations from a netlist
-    QLineEdit *m_cells[MAX][MAX] = {};
-    QLineEdit *m_vector[MAX] = {};
-    QLineEdit *m_results[MAX] = {};
-    // Widgets out of the grid, kept for when the size brings their places back.
-    QLabel *m_spare_headers[HEADER_ROWS][MAX] = {};
-    QLabel *m_spare_row_labels[MAX] = {};
-    QLabel *m_spare_vec_labels[MAX] = {};
-    QLabel *m_spare_names[MAX] = {};
-    QLineEdit *m_spare_cells[MAX][MAX] = {};
-    QLineEdit *m_spare_vector[MAX] = {};
-    QLineEdit *m_spare_results[MAX] = {};
+    Slot<QLabel> m_headers[HEADER_ROWS][MAX];
+    Slot<QLabel> m_row_labels[MAX];
+    Slot<QLabel> m_vec_labels[MAX];
+    Slot<QLabel> m_names[MAX]; // beside the results, only for equations from a netlist
+    Slot<QLineEdit> m_cells[MAX][MAX];
+    Slot<QLineEdit> m_vector[MAX];
+    Slot<QLineEdit> m_results[MAX];
 };
