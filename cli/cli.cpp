@@ -966,6 +966,10 @@ int take_options(Context &cx, std::vector<std::string> &args, bool &help, bool &
     return CLI_OK;
 }
 
+// The commands whose answers can be long (a curve, a file's or a netlist's contents): a batch
+// answers their lines alone. A new command of that kind belongs here as well.
+constexpr std::string_view LONG_ANSWER_COMMANDS[] = {"sweep", "solve", "netlist", "recalc"};
+
 int command(Context &cx, std::vector<std::string> &args)
 {
     bool help = false, version = false;
@@ -1171,7 +1175,8 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
             while (end < text.size() && !blank(text[end]))
                 ++end;
             const std::string_view word = text.substr(at, end - at);
-            if (word == "sweep" || word == "solve" || word == "netlist" || word == "recalc")
+            if (std::find(std::begin(LONG_ANSWER_COMMANDS), std::end(LONG_ANSWER_COMMANDS), word)
+                != std::end(LONG_ANSWER_COMMANDS))
                 return true;
             at = end + 1;
         }
