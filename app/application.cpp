@@ -3,16 +3,65 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QIconEngine>
 #include <QTimer>
 #include <QWidget>
 
 namespace {
 
 const char *const ICON = ":/desktop/org.example.Ohmara-256.png";
+constexpr int ICON_SIZE = 256;
 
-// Gives the application its icon once the window's first paint is done. Reading the icon
-// decodes its 256-pixel picture, a tenth of the start-up; until it is set, the desktop shows
-// the launcher's icon, which is the same picture.
+// The icon's picture, decoded only when something asks to see it. A desktop that draws the
+// window's icon asks at once; offscreen, and where the desktop takes the icon from the
+// launcher's entry, nothing ever does, and the 256-pixel picture stayed in memory unused.
+class IconOnDemand : public QIconEngine
+{
+public:
+    IconOnDemand(const QString &path, QSize size)
+        : m_path(path)
+        , m_size(size)
+    {
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    // As the file's own icon answers: its one picture, in the normal mode and state.
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        if (mode == QIcon::Normal && state == QIcon::Off)
+            return {m_size};
+        return {};
+    }
+    bool isNull() override { return false; }
+    QIconEngine *clone() const override { return new IconOnDemand(m_path, m_size); }
+
+private:
+    const QIcon &icon()
+    {
+        if (m_icon.isNull())
+            m_icon = QIcon(m_path);
+        return m_icon;
+    }
+
+    QString m_path;
+    QSize m_size;
+    QIcon m_icon;
+};
+
+// Gives the application its icon once the window's first paint is done. A desktop that draws
+// the icon decodes its 256-pixel picture when it is set, a tenth of the start-up; until then it
+// shows the launcher's icon, which is the same picture.
 class IconAfterFirstPaint : public QObject
 {
 public:
@@ -25,7 +74,7 @@ protected:
             watched->removeEventFilter(this);
             // After the paint has reached the screen, not inside it.
             QTimer::singleShot(0, this, [this] {
-                QApplication::setWindowIcon(QIcon(QString::fromLatin1(ICON)));
+                QApplication::setWindowIcon(QIcon(new IconOnDemand(QString::fromLatin1(ICON), QSize(ICON_SIZE, ICON_SIZE))));
                 deleteLater();
             });
         }

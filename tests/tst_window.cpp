@@ -900,7 +900,8 @@ void tst_window::netlist_plot()
     QCOMPARE(QString::number(at_1k, 'g', 12), QString("0.707106781187"));
 }
 
-// The icon's picture is decoded only once the window has been painted, and then it is there.
+// The icon is set only once the window has been painted, and then it is there; its picture is
+// decoded when something asks for it.
 void tst_window::icon_after_first_paint()
 {
     QApplication::setWindowIcon(QIcon());
@@ -911,6 +912,15 @@ void tst_window::icon_after_first_paint()
     window.show();
     QTRY_VERIFY(!QApplication::windowIcon().isNull());
     QCOMPARE(QApplication::windowIcon().availableSizes(), QList<QSize>{QSize(256, 256)});
+    QCOMPARE(QApplication::windowIcon().availableSizes(QIcon::Disabled), QList<QSize>{});
+    // Asked for, the picture is the file's, at its size and scaled down.
+    const QImage file(QStringLiteral(":/desktop/org.example.Ohmara-256.png"));
+    const auto premultiplied = [](const QImage &image) {
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    QCOMPARE(premultiplied(QApplication::windowIcon().pixmap(QSize(256, 256)).toImage()), premultiplied(file));
+    QCOMPARE(QApplication::windowIcon().pixmap(QSize(48, 48)).size(), QSize(48, 48));
+    QCOMPARE(QApplication::windowIcon().actualSize(QSize(512, 512)), QSize(256, 256));
 }
 
 void tst_window::nothing_clips_data()
