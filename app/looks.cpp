@@ -18,7 +18,10 @@ QString style_sheet(Look look)
 
 void show_look(QLineEdit *field, const FieldState &state)
 {
-    field->setStyleSheet(style_sheet(state.look));
+    // Setting a style sheet polishes the field anew even when the sheet is the one it has.
+    const QString sheet = style_sheet(state.look);
+    if (field->styleSheet() != sheet)
+        field->setStyleSheet(sheet);
     field->setReadOnly(state.read_only);
     field->setEnabled(state.enabled);
 }

@@ -65,7 +65,7 @@ void NetworkPanel::report_leaving(QLineEdit *cell, CellId id)
 // A widget the grid no longer needs waits, hidden and as new, until the size asks for its
 // place again: building the same cells anew whenever the size came back was most of a step.
 // The one the focus is in, or returns to, goes as before, so the focus moves as it always did.
-QWidget *NetworkPanel::park(QWidget *w)
+QWidget *NetworkPanel::park(QWidget *w, bool keep_look)
 {
     m_grid->removeWidget(w);
     if (w == w->window()->focusWidget()) {
@@ -82,9 +82,11 @@ QWidget *NetworkPanel::park(QWidget *w)
     w->hide();
     if (auto *e = qobject_cast<QLineEdit *>(w)) {
         e->setText(QString()); // and with it the undo history, the selection and the cursor
-        e->setStyleSheet(QString());
-        e->setReadOnly(false);
-        e->setEnabled(true);
+        if (!keep_look) {
+            e->setStyleSheet(QString());
+            e->setReadOnly(false);
+            e->setEnabled(true);
+        }
         // A line edit reports a leave only after a change since its last report, and the text
         // just set is one; a leave nobody hears forgets it, as a new cell has none.
         QFocusEvent leave(QEvent::FocusOut, Qt::OtherFocusReason);
@@ -94,9 +96,9 @@ QWidget *NetworkPanel::park(QWidget *w)
 }
 
 template<typename Widget>
-void NetworkPanel::leave(Slot<Widget> &slot)
+void NetworkPanel::leave(Slot<Widget> &slot, bool keep_look)
 {
-    slot.spare = static_cast<Widget *>(park(std::exchange(slot.shown, nullptr)));
+    slot.spare = static_cast<Widget *>(park(std::exchange(slot.shown, nullptr), keep_look));
 }
 
 void NetworkPanel::resize(const NetworkState &state)
@@ -171,7 +173,9 @@ void NetworkPanel::resize(const NetworkState &state)
             leave(m_row_labels[k]);
             leave(m_vec_labels[k]);
             leave(m_vector[k]);
-            leave(m_results[k]);
+            // Its look is given again whenever it comes back; kept, an unchanged look costs
+            // nothing then, where setting a style sheet anew costs as much as a new cell.
+            leave(m_results[k], true);
         }
         if (m_names[k].shown && size_t(k) >= state.names().size())
             leave(m_names[k]);

@@ -55,11 +55,12 @@ private:
     QLabel *label(Slot<QLabel> &slot, const QString &text, int width, Qt::Alignment align);
     QLineEdit *cell(Slot<QLineEdit> &slot, int width, const CellId *leaving);
     void report_leaving(QLineEdit *cell, CellId id);
-    // Takes w out of the grid; the widget to keep for later, or none.
-    QWidget *park(QWidget *w);
+    // Takes w out of the grid; the widget to keep for later, or none. It waits as a new one
+    // would, or with its look (style sheet, read-only and enabled flags) as it was.
+    QWidget *park(QWidget *w, bool keep_look = false);
     // The slot's widget leaves the grid and waits as its spare.
     template<typename Widget>
-    void leave(Slot<Widget> &slot);
+    void leave(Slot<Widget> &slot, bool keep_look = false);
 
     QGridLayout *m_grid;
     QLabel *m_status;
