@@ -15,6 +15,22 @@
 
 #include <utility>
 
+namespace {
+
+// A cell of the grid. Its size is fixed, so the size it asks for is that size: a line edit
+// measures its font and frame whenever a layout asks, and a layout built anew asks every cell,
+// a sixth of building the whole grid.
+class FixedCell : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+
+    QSize sizeHint() const override { return minimumSize(); }
+    QSize minimumSizeHint() const override { return minimumSize(); }
+};
+
+} // namespace
+
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
     : m_grid(grid)
     , m_status(status)
@@ -46,7 +62,7 @@ QLineEdit *NetworkPanel::cell(Slot<QLineEdit> &slot, int width, const CellId *le
     if (!slot.shown && slot.spare) {
         std::swap(slot.shown, slot.spare);
     } else if (!slot.shown) {
-        slot.shown = new QLineEdit(m_grid->parentWidget());
+        slot.shown = new FixedCell(m_grid->parentWidget());
         slot.shown->setFixedSize(width, 20);
         limit_typing(slot.shown);
         if (leaving)
