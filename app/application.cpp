@@ -5,7 +5,11 @@
 #include <QIcon>
 #include <QIconEngine>
 #include <QTimer>
+#include <QtPlugin>
 #include <QWidget>
+
+// The program's PNG reader (png_reader.cpp), found before the toolkit's image plugins.
+Q_IMPORT_PLUGIN(PngReaderPlugin)
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -61,6 +62,8 @@ private slots:
     void init();
     void cleanup() { delete m_window; }
 
+    // First: a test before it that reads a picture by its content loads the image plugins.
+    void pictures_need_no_image_plugin();
     void every_widget_reaches_the_model();
     void standard_values();
     void every_leave_reports_once_data();
@@ -90,6 +93,8 @@ private slots:
     void plot_exports();
     void netlist_plot();
     void icon_after_first_paint();
+    void png_pictures_data();
+    void png_pictures();
     void nothing_clips_data();
     void nothing_clips();
     void file_failures_data();
@@ -921,6 +926,64 @@ void tst_window::icon_after_first_paint()
     QCOMPARE(premultiplied(QApplication::windowIcon().pixmap(QSize(256, 256)).toImage()), premultiplied(file));
     QCOMPARE(QApplication::windowIcon().pixmap(QSize(48, 48)).size(), QSize(48, 48));
     QCOMPARE(QApplication::windowIcon().actualSize(QSize(512, 512)), QSize(256, 256));
+}
+
+void tst_window::png_pictures_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // a file's content, or empty for the resource named
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size"); // invalid: no picture
+    QTest::newRow("drawing") << QByteArray() << ":/pics/DY.png" << QSize(304, 220);
+    QTest::newRow("drawing twice as dense") << QByteArray() << ":/pics/DY@2x.png" << QSize(608, 440);
+    QTest::newRow("tall drawing") << QByteArray() << ":/pics/LRSC.png" << QSize(214, 271);
+    QTest::newRow("icon") << QByteArray() << ":/desktop/org.example.Ohmara-256.png" << QSize(256, 256);
+    QTest::newRow("text named .png") << QByteArray("not a picture at all, just words\n") << "" << QSize();
+    QTest::newRow("empty file") << QByteArray("") << "" << QSize();
+    QTest::newRow("signature alone") << QByteArray("\x89PNG\r\n\x1a\n", 8) << "" << QSize();
+    QTest::newRow("header without its checksum")
+        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x08\x08\x02\0\0\0", 29) << "" << QSize();
+}
+
+// The program reads PNG files by their suffix with the toolkit's own decoder: the size from the
+// header, the picture, and no picture from what is not one.
+void tst_window::png_pictures()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    if (path.isEmpty()) {
+        path = dir.filePath(QStringLiteral("picture.png"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QCOMPARE(QImageReader(path).size(), size);
+    const QImage image(path);
+    QCOMPARE(image.size(), size.isValid() ? size : QSize(0, 0));
+}
+
+// Building the window, showing every tab and the icon read the pictures and the style's own
+// drawings without waking the image plugins.
+void tst_window::pictures_need_no_image_plugin()
+{
+    const auto plugins_loaded = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return !maps.open(QIODevice::ReadOnly) || maps.readAll().contains("/imageformats/");
+    };
+    ohmara window;
+    set_icon_after_first_paint(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *tabs = window.findChild<QTabWidget *>();
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QVERIFY(tabs->currentWidget()->isVisible());
+        window.grab();
+    }
+    QTRY_VERIFY(!QApplication::windowIcon().isNull());
+    QVERIFY(!QApplication::windowIcon().pixmap(QSize(48, 48)).isNull());
+    QVERIFY(!plugins_loaded());
 }
 
 void tst_window::nothing_clips_data()
