@@ -28,9 +28,15 @@ const QByteArray SIGNATURE("\x89PNG\r\n\x1a\n", 8);
 class BuiltInPngHandler : public QImageIOHandler
 {
 public:
-    // The reader asks this while it holds its lock, so no reader may be made here; the
-    // built-in decoder asks the same.
-    bool canRead() const override { return device() && device()->peek(SIGNATURE.size()) == SIGNATURE; }
+    // Before the decoder is found, the reader asks this while it holds its lock, so no reader
+    // may be made here: the signature is what the built-in decoder looks for too. After it,
+    // the decoder knows (the header it read is no longer ahead on the device).
+    bool canRead() const override
+    {
+        if (m_reader)
+            return m_reader->canRead();
+        return device() && device()->peek(SIGNATURE.size()) == SIGNATURE;
+    }
 
     bool supportsOption(ImageOption option) const override
     {

@@ -930,27 +930,31 @@ void tst_window::icon_after_first_paint()
 
 void tst_window::png_pictures_data()
 {
-    QTest::addColumn<QByteArray>("bytes"); // a file's content, or empty for the resource named
+    QTest::addColumn<QByteArray>("bytes"); // a file's content, or null for the resource named
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size"); // invalid: no picture
-    QTest::newRow("drawing") << QByteArray() << ":/pics/DY.png" << QSize(304, 220);
-    QTest::newRow("drawing twice as dense") << QByteArray() << ":/pics/DY@2x.png" << QSize(608, 440);
-    QTest::newRow("tall drawing") << QByteArray() << ":/pics/LRSC.png" << QSize(214, 271);
-    QTest::newRow("icon") << QByteArray() << ":/desktop/org.example.Ohmara-256.png" << QSize(256, 256);
-    QTest::newRow("text named .png") << QByteArray("not a picture at all, just words\n") << "" << QSize();
-    QTest::newRow("empty file") << QByteArray("") << "" << QSize();
-    QTest::newRow("signature alone") << QByteArray("\x89PNG\r\n\x1a\n", 8) << "" << QSize();
+    QTest::addColumn<QString>("error");
+    QTest::newRow("drawing") << QByteArray() << ":/pics/DY.png" << QSize(304, 220) << "Unknown error";
+    QTest::newRow("drawing twice as dense") << QByteArray() << ":/pics/DY@2x.png" << QSize(608, 440) << "Unknown error";
+    QTest::newRow("tall drawing") << QByteArray() << ":/pics/LRSC.png" << QSize(214, 271) << "Unknown error";
+    QTest::newRow("icon") << QByteArray() << ":/desktop/org.example.Ohmara-256.png" << QSize(256, 256) << "Unknown error";
+    QTest::newRow("text named .png") << QByteArray("not a picture\n") << "" << QSize() << "Unsupported image format";
+    QTest::newRow("empty file") << QByteArray("") << "" << QSize() << "Unsupported image format";
+    QTest::newRow("signature alone") << QByteArray("\x89PNG\r\n\x1a\n", 8) << "" << QSize() << "Unable to read image data";
     QTest::newRow("header without its checksum")
-        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x08\x08\x02\0\0\0", 29) << "" << QSize();
+        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x08\x08\x02\0\0\0", 29) << ""
+        << QSize() << "Unable to read image data";
 }
 
-// The program reads PNG files by their suffix with the toolkit's own decoder: the size from the
-// header, the picture, and no picture from what is not one.
+// The program reads PNG files by their suffix as the toolkit's own decoder does: the size from
+// the header, then the picture from the same reader; nothing, with the reader's error, from
+// what is not one.
 void tst_window::png_pictures()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, path);
     QFETCH(QSize, size);
+    QFETCH(QString, error);
     QTemporaryDir dir;
     if (path.isEmpty()) {
         path = dir.filePath(QStringLiteral("picture.png"));
@@ -958,9 +962,11 @@ void tst_window::png_pictures()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QCOMPARE(QImageReader(path).size(), size);
-    const QImage image(path);
-    QCOMPARE(image.size(), size.isValid() ? size : QSize(0, 0));
+    QImageReader reader(path);
+    QCOMPARE(reader.size(), size);
+    QCOMPARE(reader.canRead(), size.isValid());
+    QCOMPARE(reader.read().size(), size.isValid() ? size : QSize(0, 0));
+    QCOMPARE(reader.errorString(), error);
 }
 
 // Building the window, showing every tab and the icon read the pictures and the style's own
