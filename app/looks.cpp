@@ -2,6 +2,10 @@
 
 #include <QLineEdit>
 
+namespace {
+
+// The style sheet that gives a field its look: a background colour, or nothing for the
+// toolkit's own look.
 QString style_sheet(Look look)
 {
     switch (look) {
@@ -16,12 +20,18 @@ QString style_sheet(Look look)
     return QString();
 }
 
-void show_look(QLineEdit *field, const FieldState &state)
+} // namespace
+
+void show_sheet(QLineEdit *field, Look look)
 {
-    // Setting a style sheet polishes the field anew even when the sheet is the one it has.
-    const QString sheet = style_sheet(state.look);
+    const QString sheet = style_sheet(look);
     if (field->styleSheet() != sheet)
         field->setStyleSheet(sheet);
+}
+
+void show_look(QLineEdit *field, const FieldState &state)
+{
+    show_sheet(field, state.look);
     field->setReadOnly(state.read_only);
     field->setEnabled(state.enabled);
 }

@@ -99,7 +99,7 @@ QWidget *NetworkPanel::park(QWidget *w, bool keep_look)
     if (auto *e = qobject_cast<QLineEdit *>(w)) {
         e->setText(QString()); // and with it the undo history, the selection and the cursor
         if (!keep_look) {
-            e->setStyleSheet(QString());
+            show_sheet(e, Look::Default);
             e->setReadOnly(false);
             e->setEnabled(true);
         }
@@ -240,7 +240,7 @@ void NetworkPanel::show(const NetworkState &state, const NetworkChange &change)
     }
     for (const CellId &id : change.looks) {
         if (QLineEdit *e = widget(id))
-            e->setStyleSheet(style_sheet(state.cell(id).look));
+            show_sheet(e, state.cell(id).look);
     }
     if (change.status)
         m_status->setText(state.status());
