@@ -17,6 +17,18 @@
 
 namespace {
 
+// A widget shown posts itself an update, and the repaint manager checks each one against every
+// sibling above it: showing hundreds of cells at once cost a quarter of building the grid. One
+// that lies outside the part of the grid in view has nothing to paint; scrolling it into view
+// paints it.
+bool update_unseen(const QWidget *w, const QEvent *e)
+{
+    if (e->type() != QEvent::UpdateLater)
+        return false;
+    const QWidget *host = w->parentWidget();
+    return !host || !host->visibleRegion().boundingRect().intersects(w->geometry());
+}
+
 // A cell of the grid. Its size is fixed, so the size it asks for is that size: a line edit
 // measures its font and frame whenever a layout asks, and a layout built anew asks every cell,
 // a sixth of building the whole grid.
@@ -27,6 +39,19 @@ public:
 
     QSize sizeHint() const override { return minimumSize(); }
     QSize minimumSizeHint() const override { return minimumSize(); }
+
+protected:
+    bool event(QEvent *e) override { return update_unseen(this, e) || QLineEdit::event(e); }
+};
+
+// A label of the grid: row and column numbers, the unknowns' names.
+class GridLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    bool event(QEvent *e) override { return update_unseen(this, e) || QLabel::event(e); }
 };
 
 } // namespace
@@ -50,7 +75,7 @@ QLabel *NetworkPanel::label(Slot<QLabel> &slot, const QString &text, int width, 
     if (!slot.shown && slot.spare) {
         std::swap(slot.shown, slot.spare);
     } else if (!slot.shown) {
-        slot.shown = new QLabel(text, m_grid->parentWidget());
+        slot.shown = new GridLabel(text, m_grid->parentWidget());
         slot.shown->setFixedSize(width, 20);
         slot.shown->setAlignment(align | Qt::AlignVCenter);
     }

@@ -24,6 +24,8 @@
 #include <QRadioButton>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -457,23 +459,34 @@ void tst_window::grid_layout()
 void tst_window::grid_screen_shows_its_cells_data()
 {
     QTest::addColumn<QList<int>>("sizes");
-    QTest::newRow("shrink by one") << QList<int>{5, 4};
-    QTest::newRow("to nothing") << QList<int>{1, 0};
-    QTest::newRow("grow by one") << QList<int>{4, 5};
-    QTest::newRow("below a header row") << QList<int>{8, 7, 6};
-    QTest::newRow("jumps") << QList<int>{17, 3, 12, 0, 20};
-    QTest::newRow("up and down") << QList<int>{2, 3, 2, 3, 1};
+    // Scrolled to the grid's far corner before every size after the first.
+    QTest::addColumn<bool>("scrolled");
+    QTest::newRow("shrink by one") << QList<int>{5, 4} << false;
+    QTest::newRow("to nothing") << QList<int>{1, 0} << false;
+    QTest::newRow("grow by one") << QList<int>{4, 5} << false;
+    QTest::newRow("below a header row") << QList<int>{8, 7, 6} << false;
+    QTest::newRow("jumps") << QList<int>{17, 3, 12, 0, 20} << false;
+    QTest::newRow("up and down") << QList<int>{2, 3, 2, 3, 1} << false;
+    QTest::newRow("scrolled, grow by one") << QList<int>{19, 20} << true;
+    QTest::newRow("scrolled, shrink and grow") << QList<int>{20, 14, 18, 11} << true;
 }
 
 void tst_window::grid_screen_shows_its_cells()
 {
     QFETCH(QList<int>, sizes);
+    QFETCH(bool, scrolled);
     m_window->resize(760, 740); // within the test screen, so all of it can be read back
     // A blinking cursor would make the two looks differ; the later tests get theirs back.
     const int flash = QApplication::cursorFlashTime();
     QApplication::setCursorFlashTime(0);
     const auto restore = qScopeGuard([flash] { QApplication::setCursorFlashTime(flash); });
+    auto *area = m_window->findChild<QScrollArea *>("network_area");
     for (int n : sizes) {
+        if (scrolled && n != sizes.first()) {
+            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+            area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+            QApplication::processEvents();
+        }
         resize_grid(n);
         for (int k = 0; k < 3; ++k)
             QApplication::processEvents();
