@@ -19,14 +19,23 @@ namespace {
 
 // A widget shown posts itself an update, and the repaint manager checks each one against every
 // sibling above it: showing hundreds of cells at once cost a quarter of building the grid. One
-// that lies outside the part of the grid in view has nothing to paint; scrolling it into view
-// paints it.
+// that lies outside the part of the grid its scroll area shows has nothing to paint; scrolling
+// it into view paints it.
 bool update_unseen(const QWidget *w, const QEvent *e)
 {
     if (e->type() != QEvent::UpdateLater)
         return false;
     const QWidget *host = w->parentWidget();
-    return !host || !host->visibleRegion().boundingRect().intersects(w->geometry());
+    if (!host)
+        return false;
+    // What of the grid its ancestors leave in sight, in the grid's coordinates.
+    QRect seen = host->rect();
+    QPoint offset;
+    for (const QWidget *a = host; !a->isWindow() && a->parentWidget(); a = a->parentWidget()) {
+        offset += a->pos();
+        seen &= a->parentWidget()->rect().translated(-offset);
+    }
+    return !seen.intersects(w->geometry());
 }
 
 // A cell of the grid. Its size is fixed, so the size it asks for is that size: a line edit
