@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QObject;
 class QSignalMapper;
+class QStyle;
 class QWidget;
 
 // The widgets of the equation grid on the Ohm's-law tab: N x N coefficient cells, a
@@ -66,6 +67,7 @@ private:
     QLabel *m_status;
     int m_n = 0;
     QSignalMapper *m_mapper;
+    QStyle *m_cell_style = nullptr; // the cells' own, where they have one
     Slot<QLabel> m_headers[HEADER_ROWS][MAX];
     Slot<QLabel> m_row_labels[MAX];
     Slot<QLabel> m_vec_labels[MAX];

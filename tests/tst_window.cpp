@@ -76,6 +76,8 @@ private slots:
     void grid_layout();
     void grid_screen_shows_its_cells_data();
     void grid_screen_shows_its_cells();
+    void grid_cells_draw_as_line_edits_data();
+    void grid_cells_draw_as_line_edits();
     void returning_cells_are_new_data();
     void returning_cells_are_new();
     void focus_leaves_cells_that_go();
@@ -493,6 +495,45 @@ void tst_window::grid_screen_shows_its_cells()
         const QImage shown = m_window->screen()->grabWindow(0).toImage().copy(m_window->geometry());
         const QImage drawn = m_window->grab().toImage().convertToFormat(shown.format());
         QVERIFY2(shown == drawn, qPrintable(QString("after size %1").arg(n)));
+    }
+}
+
+// A grid cell draws what a line edit of the application's style draws, with the same size,
+// look, flags and text: also the second of two cells drawn one after the other, which differ
+// in no more than one of them.
+void tst_window::grid_cells_draw_as_line_edits_data()
+{
+    // Each step: the cell (m a coefficient, r a result), its look, then read-only or disabled.
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("plain, then input") << QStringList{"m Default", "m Input"};
+    QTest::newRow("input, then bad") << QStringList{"m Input", "m Bad"};
+    QTest::newRow("read-only, then not") << QStringList{"m Result read-only", "m Result"};
+    QTest::newRow("enabled, then disabled") << QStringList{"m Excluded", "m Excluded disabled"};
+    QTest::newRow("wide, then narrow") << QStringList{"r Result read-only", "m Result read-only"};
+    QTest::newRow("back to plain") << QStringList{"m Bad", "m Default", "r Default"};
+}
+
+void tst_window::grid_cells_draw_as_line_edits()
+{
+    QFETCH(QStringList, steps);
+    const QMap<QString, Look> looks{{"Default", Look::Default}, {"Input", Look::Input},
+                                    {"Result", Look::Result}, {"Bad", Look::Bad},
+                                    {"Excluded", Look::Excluded}};
+    resize_grid(2);
+    QApplication::processEvents();
+    for (const QString &step : steps) {
+        const QStringList words = step.split(' ');
+        // The result column follows the coefficients, the row label and the right side.
+        QLineEdit *e = words[0] == "m" ? cell(0, 0) : qobject_cast<QLineEdit *>(grid_at(1, 2 + 4));
+        QLineEdit twin(m_window);
+        twin.setFixedSize(e->size());
+        for (QLineEdit *l : {e, &twin}) {
+            show_sheet(l, looks.value(words[1]));
+            l->setReadOnly(words.contains("read-only"));
+            l->setEnabled(!words.contains("disabled"));
+            l->setText("4.7k");
+        }
+        QCOMPARE(e->grab().toImage(), twin.grab().toImage());
     }
 }
 
