@@ -163,6 +163,18 @@ private:
     mutable std::vector<Frame> m_frames;
 };
 
+// Where w is among the layout's items, or -1. Taking an item out or moving it puts the items
+// the size changes at the end of the list, so the search starts there; the layout's own search
+// runs through all 460 items every time.
+int index_of(const QLayout *layout, const QWidget *w)
+{
+    for (int i = layout->count() - 1; i >= 0; --i) {
+        if (layout->itemAt(i)->widget() == w)
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
@@ -223,7 +235,10 @@ void NetworkPanel::report_leaving(QLineEdit *cell, CellId id)
 // The one the focus is in, or returns to, goes as before, so the focus moves as it always did.
 QWidget *NetworkPanel::park(QWidget *w, bool keep_look)
 {
-    m_grid->removeWidget(w);
+    if (const int index = index_of(m_grid, w); index >= 0) {
+        delete m_grid->takeAt(index);
+        m_grid->invalidate();
+    }
     if (w == w->window()->focusWidget()) {
         delete w;
         return nullptr;
@@ -272,7 +287,7 @@ void NetworkPanel::resize(const NetworkState &state)
     // changes cell, so the layout need not measure it again.
     const auto place = [this](QWidget *w, bool fresh, bool move, int row, int column) {
         if (!fresh) {
-            const int index = move ? m_grid->indexOf(w) : -1;
+            const int index = move ? index_of(m_grid, w) : -1;
             if (index >= 0)
                 m_grid->addItem(m_grid->takeAt(index), row, column);
             return;
