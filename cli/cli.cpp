@@ -20,8 +20,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -134,6 +136,14 @@ const char *not_text(std::string_view line)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(line.data());
     const auto *end = p + line.size();
+    // Commands are ASCII: eight bytes at a time pass when none is NUL or above 0x7F.
+    constexpr uint64_t ONES = 0x0101010101010101ull;
+    constexpr uint64_t HIGHS = 0x8080808080808080ull;
+    for (uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, sizeof w);
+        if (((w | ((w - ONES) & ~w)) & HIGHS) != 0)
+            break;
+    }
     while (p < end) {
         const unsigned char c = *p++;
         if (c == 0)
@@ -519,8 +529,9 @@ int tab_command(Context &cx, int t, const std::vector<std::string> &args)
     }
     TabState tab = cx.fresh_tabs ? cx.fresh_tabs->get(t, circuit, choice, cx.digits)
                                  : FreshTabs::fresh(t, circuit, choice, cx.digits);
-    GivenTexts own_texts;
-    GivenTexts &texts = cx.given_texts ? *cx.given_texts : own_texts;
+    // A batch keeps the texts' room from line to line; a single command has its own.
+    std::optional<GivenTexts> own_texts;
+    GivenTexts &texts = cx.given_texts ? *cx.given_texts : own_texts.emplace();
     texts.given = 0;
     if (int status = collect(cx, d, args.begin() + long(first), args.end(), texts))
         return status;

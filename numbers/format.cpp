@@ -79,8 +79,13 @@ char *write_fixed_exact(char *out, double x, int decimals)
 {
     if (!(std::fabs(x) < 1e4) || decimals < 0 || decimals > 30)
         return nullptr;
-    int e = 0;
-    const double f = std::frexp(std::fabs(x), &e); // x = f 2^e, f in [0.5, 1)
+    // |x| = M 2^e with M the significand as an integer, read off the bits.
+    uint64_t bits = 0;
+    std::memcpy(&bits, &x, sizeof bits);
+    const int biased = int((bits >> 52) & 0x7FF);
+    const uint64_t fraction = bits & ((uint64_t(1) << 52) - 1);
+    const uint64_t significand = biased ? fraction | (uint64_t(1) << 52) : fraction;
+    const int e = (biased ? biased : 1) - 1075;
     static const auto FIVES = [] {
         std::array<Wide, 31> powers{};
         powers[0] = 1;
@@ -88,8 +93,7 @@ char *write_fixed_exact(char *out, double x, int decimals)
             powers[k] = powers[k - 1] * 5;
         return powers;
     }();
-    Wide n = Wide(uint64_t(std::ldexp(f, 53))) * FIVES[size_t(decimals)];
-    e -= 53;
+    Wide n = Wide(significand) * FIVES[size_t(decimals)];
     const int shift = decimals + e;
     if (shift >= 0) {
         n <<= shift;
