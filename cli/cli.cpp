@@ -378,7 +378,7 @@ int fill(Context &cx, TabState &tab, const GivenTexts &texts)
                     : std::string(d.quantities[i].name) + " is the unknown; give the other quantities");
         // The window reads an empty field as zero; on a command line it is a value left out.
         const QStringView value = QStringView(texts.text[i]).trimmed();
-        if (value.isEmpty() || value == u"+" || value == u"-")
+        if (value.isEmpty() || (value.size() == 1 && (value.front() == u'+' || value.front() == u'-')))
             empty |= 1u << i;
     }
     if (empty)

@@ -118,6 +118,8 @@ void tst_cli::commands_data()
     QTest::newRow("batch keeps the worst status, names lines") << "--batch" << QByteArray("ohm V I=x R=1\n# a comment\n\nohm I V=1 R=0\nohm V I=2 R=3\n") << 3 << QByteArray("V = 6\n") << QByteArray("line 1: Illegal number(s): I\nline 4: I = divide by zero\n");
     QTest::newRow("batch: solve - refused") << "--batch" << QByteArray("solve -\nohm V I=1 R=1\n") << 2 << QByteArray("V = 1\n") << QByteArray("line 1: solve - inside a batch would read the batch itself; give a file\n");
     QTest::newRow("batch: a NUL byte") << "--batch" << QByteArray("ohm V I=1\0 R=1\nohm V I=x R=1\nohm V I=2 R=1\n", 43) << 3 << QByteArray("V = 2\n") << QByteArray("line 1: not text: a NUL byte\nline 2: Illegal number(s): I\n");
+    QTest::newRow("batch: a NUL byte among the first eight") << "--batch" << QByteArray("ohm\0V I=1 R=1 A=1\n", 18) << 3 << none << QByteArray("line 1: not text: a NUL byte\n");
+    QTest::newRow("batch: not UTF-8 among the first eight") << "--batch" << QByteArray("ohm \xff I=1 R=1 A=1\n") << 3 << none << QByteArray("line 1: not text: bytes that are not UTF-8\n");
     QTest::newRow("batch: not UTF-8") << "--batch" << QByteArray("ohm V I=\xff R=1\nohm V I=\xc3\xa9 R=1\n") << 3 << none << QByteArray("line 1: not text: bytes that are not UTF-8\nline 2: Illegal number(s): I\n");
     QTest::newRow("batch: an overlong encoding") << "--batch" << QByteArray("ohm V I=\xc0\xb1 R=1\n") << 3 << none << QByteArray("line 1: not text: bytes that are not UTF-8\n");
     QTest::newRow("batch: a line too long") << "--batch" << QByteArray(70000, 'x') + "\nohm V I=1 R=1\n" << 2 << QByteArray("V = 1\n") << QByteArray("line 1: longer than 65536 characters\n");
