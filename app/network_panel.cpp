@@ -47,29 +47,30 @@ bool update_unseen(const QWidget *w, const QEvent *e)
     return !seen.intersects(w->geometry());
 }
 
-// A cell of the grid. Its size is fixed, so the size it asks for is that size: a line edit
-// measures its font and frame whenever a layout asks, and a layout built anew asks every cell,
-// a sixth of building the whole grid.
-class FixedCell : public QLineEdit
+// A widget of the grid, which posts no update out of sight.
+template<typename Widget>
+class InGrid : public Widget
 {
 public:
-    using QLineEdit::QLineEdit;
-
-    QSize sizeHint() const override { return minimumSize(); }
-    QSize minimumSizeHint() const override { return minimumSize(); }
+    using Widget::Widget;
 
 protected:
-    bool event(QEvent *e) override { return update_unseen(this, e) || QLineEdit::event(e); }
+    bool event(QEvent *e) override { return update_unseen(this, e) || Widget::event(e); }
 };
 
 // A label of the grid: row and column numbers, the unknowns' names.
-class GridLabel : public QLabel
+using GridLabel = InGrid<QLabel>;
+
+// A cell of the grid. Its size is fixed, so the size it asks for is that size: a line edit
+// measures its font and frame whenever a layout asks, and a layout built anew asks every cell,
+// a sixth of building the whole grid.
+class FixedCell : public InGrid<QLineEdit>
 {
 public:
-    using QLabel::QLabel;
+    using InGrid::InGrid;
 
-protected:
-    bool event(QEvent *e) override { return update_unseen(this, e) || QLabel::event(e); }
+    QSize sizeHint() const override { return minimumSize(); }
+    QSize minimumSizeHint() const override { return minimumSize(); }
 };
 
 // The grid's cells in Fusion, their frames drawn from pictures kept by size, colours and state.
