@@ -9,6 +9,12 @@
 #include "storage/calculation_file.h"
 #include "ui_help.h"
 #include "ui_ohmara.h"
+#include "ui_page_charge.h"
+#include "ui_page_current.h"
+#include "ui_page_delta_star.h"
+#include "ui_page_discharge.h"
+#include "ui_page_rc_filter.h"
+#include "ui_page_rlc.h"
 
 #include <QClipboard>
 #include <QDialog>
@@ -30,9 +36,12 @@
 #include <QMessageBox>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalMapper>
+#include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
@@ -61,8 +70,6 @@ void fit_to_font(QWidget *root)
 }
 
 } // namespace
-
-namespace {
 
 // Gives each picture label its picture when the label is first shown. Decoding all nine at
 // start-up was a third of building the window, and only one of them is in view then. Until
@@ -94,6 +101,16 @@ private:
     QHash<QObject *, QString> m_paths;
 };
 
+namespace {
+
+// Builds one page from its form, into the empty page the window's form holds for it.
+template<typename Form>
+void build_into(QWidget *page)
+{
+    Form form;
+    form.setupUi(page);
+}
+
 } // namespace
 
 const char *const ohmara::notice_text =
@@ -106,20 +123,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
 {
     ui->setupUi(this);
     fit_to_font(ui->tabWidget);
-    auto *pictures = new PictureLoader(this);
-    const std::pair<QLabel *, const char *> picture_labels[] = {
-        {ui->Formula0, ":/pics/UOhmplus.png"},
-        {ui->Formula1, ":/pics/charge_cap.png"},
-        {ui->Formula2, ":/pics/discharge_cap.png"},
-        {ui->Formula3, ":/pics/current_cap.png"},
-        {ui->Formula4, ":/pics/Fcplus.png"},
-        {ui->Formula5, ":/pics/DY.png"},
-        {ui->lbl_rlc0, ":/pics/series_RLC.png"},
-        {ui->lbl_rlc1, ":/pics/parallel_RLC.png"},
-        {ui->lbl_rlc3_2, ":/pics/LRSC.png"},
-    };
-    for (const auto &[label, path] : picture_labels)
-        pictures->add(label, QString::fromLatin1(path));
+    m_pictures = new PictureLoader(this);
     // The dialogs open where the user last saved or loaded.
     m_file_dir = QSettings().value(QStringLiteral("directory"), QDir::homePath()).toString();
     m_file_name = [this](bool saving) {
@@ -136,8 +140,6 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->actionLoad, &QAction::triggered, this, &ohmara::fread_slot);
     connect(ui->actionSave, &QAction::triggered, this, &ohmara::fwrite_slot);
     connect(ui->actionNetlist, &QAction::triggered, this, &ohmara::netlist_slot);
-    connect(ui->plot4, &QPushButton::clicked, this, [this] { plot(TAB_RC_FILTER); });
-    connect(ui->plot6, &QPushButton::clicked, this, [this] { plot(TAB_RLC); });
     // The shortcuts every desktop program has; F1 is Help!.
     ui->actionSave->setShortcut(QKeySequence::Save);
     ui->actionLoad->setShortcut(QKeySequence::Open);
@@ -150,59 +152,9 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->pb_help, &QPushButton::clicked, this, &ohmara::help_slot);
     connect(ui->sb_digits, &QSpinBox::valueChanged, this, &ohmara::digits_slot);
 
-    using Slot = void (ohmara::*)();
-    const TabWidgets tabs[TAB_COUNT] = {
-        {{ui->Value00, ui->Value01, ui->Value02},
-         {ui->Radio00, ui->Radio01, ui->Radio02}, ui->Error0},
-        {{ui->Value10, ui->Value11, ui->Value12, ui->Value13, ui->Value14},
-         {ui->Radio10, ui->Radio11, ui->Radio12, ui->Radio13, ui->Radio14}, ui->Error1},
-        {{ui->Value20, ui->Value21, ui->Value22, ui->Value23, ui->Value24},
-         {ui->Radio20, ui->Radio21, ui->Radio22, ui->Radio23, ui->Radio24}, ui->Error2},
-        {{ui->Value30, ui->Value31, ui->Value32, ui->Value33},
-         {ui->Radio30, ui->Radio31, ui->Radio32, ui->Radio33}, ui->Error3},
-        {{ui->Value40, ui->Value41, ui->Value42},
-         {ui->Radio40, ui->Radio41, ui->Radio42}, ui->Error4},
-        {{ui->Value50, ui->Value51, ui->Value52, ui->Value53, ui->Value54, ui->Value55},
-         {ui->Radio50, ui->Radio51}, ui->Error5},
-        {{ui->Value60, ui->Value61, ui->Value62, ui->Value63, ui->Value64},
-         {ui->Radio60, ui->Radio61, ui->Radio62, ui->Radio63, ui->Radio64}, ui->Error6},
-    };
-    const Slot radio_slots[TAB_COUNT][MAX_FIELDS] = {
-        {&ohmara::Radio00_slot, &ohmara::Radio01_slot, &ohmara::Radio02_slot},
-        {&ohmara::Radio10_slot, &ohmara::Radio11_slot, &ohmara::Radio12_slot,
-         &ohmara::Radio13_slot, &ohmara::Radio14_slot},
-        {&ohmara::Radio20_slot, &ohmara::Radio21_slot, &ohmara::Radio22_slot,
-         &ohmara::Radio23_slot, &ohmara::Radio24_slot},
-        {&ohmara::Radio30_slot, &ohmara::Radio31_slot, &ohmara::Radio32_slot,
-         &ohmara::Radio33_slot},
-        {&ohmara::Radio40_slot, &ohmara::Radio41_slot, &ohmara::Radio42_slot},
-        {&ohmara::Radio50_slot, &ohmara::Radio51_slot},
-        {&ohmara::Radio60_slot, &ohmara::Radio61_slot, &ohmara::Radio62_slot,
-         &ohmara::Radio63_slot, &ohmara::Radio64_slot},
-    };
-    const Slot calculate_slots[TAB_COUNT] = {
-        &ohmara::calculate0_slot, &ohmara::calculate1_slot, &ohmara::calculate2_slot,
-        &ohmara::calculate3_slot, &ohmara::calculate4_slot, &ohmara::calculate5_slot,
-        &ohmara::calculate6_slot};
-    for (int t = 0; t < TAB_COUNT; ++t) {
-        m_tabs[t] = tabs[t];
-        const TabDefinition &d = m_model.tab(t).definition();
-        for (int i = 0; i < d.field_count; ++i) {
-            QLineEdit *field = m_tabs[t].fields[i];
-            m_tips[t][i] = field->toolTip();
-            field->setContextMenuPolicy(Qt::CustomContextMenu);
-            connect(field, &QWidget::customContextMenuRequested, this,
-                    [this, t, i](const QPoint &at) { field_menu(t, i, at); });
-        }
-        for (int m = 0; m < d.choices; ++m)
-            connect(m_tabs[t].radios[m], &QRadioButton::clicked, this, radio_slots[t][m]);
-        for (int i = 0; i < d.field_count; ++i) {
-            connect(m_tabs[t].fields[i], &QLineEdit::editingFinished, this, calculate_slots[t]);
-            m_leaves->watch(m_tabs[t].fields[i]);
-            limit_typing(m_tabs[t].fields[i]);
-        }
-    }
-    connect(ui->pd_series6, &QComboBox::activated, this, &ohmara::calc_type6_slot);
+    set_up_tab(TAB_OHM);
+    // Switching to a page before it is built builds it, and the others with it.
+    connect(ui->tabWidget, &QTabWidget::currentChanged, this, &ohmara::build_pages);
 
     // Standard values: none at first, then the series the user chose last time.
     ui->cb_series->addItem(QStringLiteral("none"));
@@ -221,8 +173,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     connect(ui->network_solve, &QPushButton::pressed, this, &ohmara::network_solve_slot);
     connect(ui->network_zero, &QPushButton::pressed, this, &ohmara::network_zero_slot);
 
-    ui->calc6_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #FF8; color: #000 }"));
-    show_everything();
+    ui->network_status->setText(m_model.network.status());
 }
 
 ohmara::~ohmara()
@@ -236,32 +187,145 @@ ohmara::~ohmara()
     delete ui;
 }
 
-// The model as it starts; the form already shows most of it.
-void ohmara::show_everything()
+bool ohmara::event(QEvent *e)
+{
+    if (e->type() == QEvent::Paint && !m_pages_asked) {
+        m_pages_asked = true;
+        // After the paint has reached the screen, not inside it.
+        QTimer::singleShot(0, this, &ohmara::build_pages);
+    }
+    return QMainWindow::event(e);
+}
+
+void ohmara::build_pages()
 {
     for (int t = 0; t < TAB_COUNT; ++t) {
-        const TabState &tab = m_model.tab(t);
-        TabChange all;
-        all.error = true;
-        all.panel = !tab.panel().isEmpty();
-        for (int i = 0; i < tab.field_count(); ++i) {
-            if (m_tabs[t].fields[i]->text() != tab.field(i).text)
-                all.texts |= 1u << i;
-            if (tab.field(i).look != Look::Default)
-                all.looks |= 1u << i;
-            else
-                m_tabs[t].fields[i]->setReadOnly(tab.field(i).read_only);
-        }
-        show_tab(t, all);
-        m_tabs[t].radios[tab.unknown()]->setChecked(true);
+        if (!built(t))
+            build_page(t);
     }
-    ui->pd_series6->setCurrentIndex(m_model.tab(TAB_RLC).circuit());
-    ui->figure_stack6->setCurrentIndex(m_model.tab(TAB_RLC).circuit());
-    ui->network_status->setText(m_model.network.status());
+}
+
+void ohmara::build_page(int t)
+{
+    QWidget *page = ui->tabWidget->widget(t);
+    switch (t) {
+    case TAB_CHARGE: build_into<Ui::ChargePage>(page); break;
+    case TAB_DISCHARGE: build_into<Ui::DischargePage>(page); break;
+    case TAB_CONSTANT_CURRENT: build_into<Ui::CurrentPage>(page); break;
+    case TAB_RC_FILTER: build_into<Ui::RcFilterPage>(page); break;
+    case TAB_DELTA_STAR: build_into<Ui::DeltaStarPage>(page); break;
+    case TAB_RLC: build_into<Ui::RlcPage>(page); break;
+    default: return;
+    }
+    fit_to_font(page);
+    // Children added to a page in sight wait to be shown, as any new child does.
+    if (page->isVisible()) {
+        for (QWidget *w : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!w->testAttribute(Qt::WA_WState_ExplicitShowHide))
+                w->show();
+        }
+    }
+    set_up_tab(t);
+}
+
+void ohmara::set_up_tab(int t)
+{
+    QWidget *page = ui->tabWidget->widget(t);
+    const auto find = [page](const char *format, int a, int b = -1) {
+        const QString name = b < 0 ? QString::asprintf(format, a) : QString::asprintf(format, a, b);
+        return page->findChild<QWidget *>(name);
+    };
+    TabWidgets &w = m_tabs[t];
+    const TabDefinition &d = m_model.tab(t).definition();
+    for (int i = 0; i < d.field_count; ++i)
+        w.fields[i] = static_cast<QLineEdit *>(find("Value%d%d", t, i));
+    for (int m = 0; m < d.choices; ++m)
+        w.radios[m] = static_cast<QRadioButton *>(find("Radio%d%d", t, m));
+    w.error = static_cast<QLabel *>(find("Error%d", t));
+
+    using Slot = void (ohmara::*)();
+    const Slot radio_slots[TAB_COUNT][MAX_FIELDS] = {
+        {&ohmara::Radio00_slot, &ohmara::Radio01_slot, &ohmara::Radio02_slot},
+        {&ohmara::Radio10_slot, &ohmara::Radio11_slot, &ohmara::Radio12_slot,
+         &ohmara::Radio13_slot, &ohmara::Radio14_slot},
+        {&ohmara::Radio20_slot, &ohmara::Radio21_slot, &ohmara::Radio22_slot,
+         &ohmara::Radio23_slot, &ohmara::Radio24_slot},
+        {&ohmara::Radio30_slot, &ohmara::Radio31_slot, &ohmara::Radio32_slot,
+         &ohmara::Radio33_slot},
+        {&ohmara::Radio40_slot, &ohmara::Radio41_slot, &ohmara::Radio42_slot},
+        {&ohmara::Radio50_slot, &ohmara::Radio51_slot},
+        {&ohmara::Radio60_slot, &ohmara::Radio61_slot, &ohmara::Radio62_slot,
+         &ohmara::Radio63_slot, &ohmara::Radio64_slot},
+    };
+    const Slot calculate_slots[TAB_COUNT] = {
+        &ohmara::calculate0_slot, &ohmara::calculate1_slot, &ohmara::calculate2_slot,
+        &ohmara::calculate3_slot, &ohmara::calculate4_slot, &ohmara::calculate5_slot,
+        &ohmara::calculate6_slot};
+    for (int i = 0; i < d.field_count; ++i) {
+        QLineEdit *field = w.fields[i];
+        m_tips[t][i] = field->toolTip();
+        field->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(field, &QWidget::customContextMenuRequested, this,
+                [this, t, i](const QPoint &at) { field_menu(t, i, at); });
+    }
+    for (int m = 0; m < d.choices; ++m)
+        connect(w.radios[m], &QRadioButton::clicked, this, radio_slots[t][m]);
+    for (int i = 0; i < d.field_count; ++i) {
+        connect(w.fields[i], &QLineEdit::editingFinished, this, calculate_slots[t]);
+        m_leaves->watch(w.fields[i]);
+        limit_typing(w.fields[i]);
+    }
+
+    static const char *const pictures[TAB_COUNT] = {":/pics/UOhmplus.png", ":/pics/charge_cap.png",
+        ":/pics/discharge_cap.png", ":/pics/current_cap.png", ":/pics/Fcplus.png", ":/pics/DY.png", nullptr};
+    if (pictures[t])
+        m_pictures->add(static_cast<QLabel *>(find("Formula%d", t)), QString::fromLatin1(pictures[t]));
+    if (t == TAB_RC_FILTER)
+        connect(page->findChild<QPushButton *>(QStringLiteral("plot4")), &QPushButton::clicked, this, [this] { plot(TAB_RC_FILTER); });
+    if (t == TAB_RLC) {
+        for (const auto &[label, path] : {std::pair{"lbl_rlc0", ":/pics/series_RLC.png"},
+                                          std::pair{"lbl_rlc1", ":/pics/parallel_RLC.png"},
+                                          std::pair{"lbl_rlc3_2", ":/pics/LRSC.png"}})
+            m_pictures->add(page->findChild<QLabel *>(QLatin1String(label)), QString::fromLatin1(path));
+        connect(page->findChild<QPushButton *>(QStringLiteral("plot6")), &QPushButton::clicked, this, [this] { plot(TAB_RLC); });
+        m_rlc_circuit = page->findChild<QComboBox *>(QStringLiteral("pd_series6"));
+        m_rlc_figures = page->findChild<QStackedWidget *>(QStringLiteral("figure_stack6"));
+        m_rlc_text = page->findChild<QPlainTextEdit *>(QStringLiteral("calc6_text"));
+        connect(m_rlc_circuit, &QComboBox::activated, this, &ohmara::calc_type6_slot);
+        m_rlc_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: #FF8; color: #000 }"));
+    }
+    show_everything(t);
+}
+
+// The model as it starts, or as loaded before the page was built; the form already shows most
+// of it.
+void ohmara::show_everything(int t)
+{
+    const TabState &tab = m_model.tab(t);
+    TabChange all;
+    all.error = true;
+    all.panel = !tab.panel().isEmpty();
+    for (int i = 0; i < tab.field_count(); ++i) {
+        if (m_tabs[t].fields[i]->text() != tab.field(i).text)
+            all.texts |= 1u << i;
+        if (tab.field(i).look != Look::Default)
+            all.looks |= 1u << i;
+        else
+            m_tabs[t].fields[i]->setReadOnly(tab.field(i).read_only);
+    }
+    show_tab(t, all);
+    m_tabs[t].radios[tab.unknown()]->setChecked(true);
+    if (t == TAB_RLC) {
+        m_rlc_circuit->setCurrentIndex(tab.circuit());
+        m_rlc_figures->setCurrentIndex(tab.circuit());
+    }
 }
 
 void ohmara::hand_over(int t)
 {
+    // Whatever comes to a page comes through here first: a page not built yet is built now.
+    if (!built(t))
+        build_pages();
     TabState &tab = m_model.tab(t);
     for (int i = 0; i < tab.field_count(); ++i)
         tab.type(i, m_tabs[t].fields[i]->text());
@@ -280,9 +344,9 @@ void ohmara::show_tab(int t, const TabChange &change)
     if (change.error)
         w.error->setText(tab.error());
     if (change.panel) {
-        ui->calc6_text->clear();
+        m_rlc_text->clear();
         for (const QString &line : tab.panel())
-            ui->calc6_text->appendPlainText(line);
+            m_rlc_text->appendPlainText(line);
     }
     if (change.answer != TabChange::Answer::None)
         show_standard_values(t);
@@ -414,7 +478,7 @@ void ohmara::calculate6_slot() { recalculate(TAB_RLC); }
 
 void ohmara::calc_type6_slot(int circuit)
 {
-    ui->figure_stack6->setCurrentIndex(circuit);
+    m_rlc_figures->setCurrentIndex(circuit);
     hand_over(TAB_RLC);
     show_tab(TAB_RLC, m_model.tab(TAB_RLC).select_circuit(circuit, m_model.digits));
 }
@@ -448,7 +512,7 @@ QList<QWidget *> ohmara::focus_order() const
     QList<QWidget *> order{ui->sb_digits, ui->cb_series, ui->pb_help, ui->tabWidget->tabBar()};
     const int t = ui->tabWidget->currentIndex();
     if (t == TAB_RLC)
-        order << ui->pd_series6;
+        order << m_rlc_circuit;
     const TabDefinition &d = m_model.tab(t).definition();
     // Of a group of radio buttons only the chosen one takes the focus, as Qt keeps it.
     for (int m = 0; m < d.choices; ++m) {
@@ -458,7 +522,7 @@ QList<QWidget *> ohmara::focus_order() const
     for (int i = 0; i < d.field_count; ++i)
         order << m_tabs[t].fields[i];
     if (t == TAB_RLC)
-        order << ui->calc6_text;
+        order << m_rlc_text;
     if (t == TAB_OHM) {
         order << ui->network_zero << ui->network_solve << ui->sb_network;
         for (int r = 0; r < m_network->size(); ++r) {

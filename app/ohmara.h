@@ -13,7 +13,11 @@
 
 class LeaveReporter;
 class NetworkPanel;
+class PictureLoader;
+class QComboBox;
 class QLabel;
+class QPlainTextEdit;
+class QStackedWidget;
 class QLineEdit;
 class QRadioButton;
 struct NetworkChange;
@@ -95,7 +99,17 @@ public slots:
     void Radio64_slot();
     void calculate6_slot();
 
+protected:
+    bool event(QEvent *e) override;
+
 private:
+    // The pages other than the first are built once the window's first paint is done, or at
+    // once when something needs them sooner: most of the window is out of sight at start-up.
+    void build_pages();
+    void build_page(int tab);
+    // A page's widgets wired to the model and showing what it holds.
+    void set_up_tab(int tab);
+    bool built(int tab) const { return m_tabs[tab].error; }
     // Plot on the RC filt. and RLC tabs: the tab's frequency response beside the window.
     void plot(int tab);
     // The widgets of one tab, looked up once.
@@ -121,7 +135,7 @@ private:
     // tip and its context menu.
     void show_standard_values(int tab);
     void field_menu(int tab, int i, const QPoint &at);
-    void show_everything();
+    void show_everything(int tab);
     void show_network(const NetworkChange &change);
     void resize_network();
     // The titles of the tabs as shown, for messages that name a place in a calculation.
@@ -142,6 +156,12 @@ private:
     QString m_netlist_text;
     std::unique_ptr<NetworkPanel> m_network;
     LeaveReporter *m_leaves;
+    PictureLoader *m_pictures;
+    bool m_pages_asked = false;
+    // The RLC page's circuit choice, its figures and its extra lines, once built.
+    QComboBox *m_rlc_circuit = nullptr;
+    QStackedWidget *m_rlc_figures = nullptr;
+    QPlainTextEdit *m_rlc_text = nullptr;
     // The open plot of the RC filt. and of the RLC tab, which follow their tab.
     QPointer<QWidget> m_plots[2];
 };

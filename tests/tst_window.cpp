@@ -104,6 +104,10 @@ private slots:
     void file_failures_data();
     void file_failures();
     void exit_closes();
+    void pages_wait_for_the_first_paint_data();
+    void pages_wait_for_the_first_paint();
+    void plot_buttons_pass_tab_on_data();
+    void plot_buttons_pass_tab_on();
 
 private:
     QLineEdit *field(const QString &name) { return m_window->findChild<QLineEdit *>(name); }
@@ -161,6 +165,8 @@ void tst_window::init()
     m_window = new ohmara;
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
+    // The pages out of sight follow the first paint.
+    QTRY_VERIFY(m_window->findChild<QLineEdit *>("Value64"));
     m_message.clear();
 }
 
@@ -1159,6 +1165,89 @@ void tst_window::exit_closes()
 {
     m_window->findChild<QAction *>("actionExit")->trigger();
     QVERIFY(!m_window->isVisible());
+}
+
+// The pages out of sight are built after the first paint, or at once when something needs one.
+void tst_window::pages_wait_for_the_first_paint_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::newRow("shown") << "show";
+    QTest::newRow("a file loaded before") << "load";
+    QTest::newRow("saved before") << "save";
+    QTest::newRow("its tab chosen before the window shows") << "choose";
+    QTest::newRow("its tab chosen before the first paint") << "choose shown";
+}
+
+void tst_window::pages_wait_for_the_first_paint()
+{
+    QFETCH(QString, first);
+    // What a whole window saves after 2k typed as the charge tab's R.
+    type_into(field_at(1, 2), "2k");
+    const QString typed = m_dir.filePath("typed.oma");
+    trigger("actionSave", typed);
+    QCOMPARE(m_message, QString());
+    // And what it saves once that file is loaded again.
+    m_window->load(typed);
+    const QString again = m_dir.filePath("again.oma");
+    trigger("actionSave", again);
+    delete m_window;
+    m_window = new ohmara;
+    QVERIFY(!field_at(1, 0));
+    if (first == "load") {
+        m_window->load(typed);
+        QCOMPARE(field_at(1, 2)->text(), QString("2k"));
+    } else if (first == "save") {
+        const QString saved = m_dir.filePath("saved.oma");
+        m_window->set_file_name_source([saved](bool) { return saved; });
+        m_window->findChild<QAction *>("actionSave")->trigger();
+        QVERIFY(field_at(1, 0));
+        QVERIFY(bytes_of(saved) != bytes_of(typed));
+        m_window->load(typed);
+        m_window->set_file_name_source([saved](bool) { return saved; });
+        m_window->findChild<QAction *>("actionSave")->trigger();
+        QCOMPARE(bytes_of(saved), bytes_of(again));
+    } else if (first.startsWith("choose")) {
+        if (first.endsWith("shown"))
+            m_window->show();
+        m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(TAB_RLC);
+        QVERIFY(field_at(TAB_RLC, 0));
+    }
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QTRY_VERIFY(field_at(TAB_RLC, 4));
+    if (first.startsWith("choose")) {
+        QVERIFY(field_at(TAB_RLC, 0)->isVisible());
+        QVERIFY(m_window->findChild<QLabel *>("lbl_rlc0")->isVisible());
+    }
+    if (first == "load")
+        QCOMPARE(field_at(1, 2)->text(), QString("2k"));
+}
+
+// A Plot button is not in the order Tab walks; Tab goes on from it all the same.
+void tst_window::plot_buttons_pass_tab_on_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("reached");
+    QTest::newRow("RC filt., Tab") << int(TAB_RC_FILTER) << "plot4" << int(Qt::Key_Tab) << "cb_series";
+    QTest::newRow("RC filt., Backtab") << int(TAB_RC_FILTER) << "plot4" << int(Qt::Key_Backtab) << "Value42";
+    QTest::newRow("RLC, Tab") << int(TAB_RLC) << "plot6" << int(Qt::Key_Tab) << "cb_series";
+    QTest::newRow("RLC, Backtab") << int(TAB_RLC) << "plot6" << int(Qt::Key_Backtab) << "calc6_text";
+}
+
+void tst_window::plot_buttons_pass_tab_on()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(QString, reached);
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(tab);
+    auto *plot = m_window->findChild<QPushButton *>(button);
+    plot->setFocus();
+    QCOMPARE(QApplication::focusWidget(), plot);
+    QTest::keyClick(plot, Qt::Key(key));
+    QCOMPARE(QApplication::focusWidget()->objectName(), reached);
 }
 
 QTEST_MAIN(tst_window)
