@@ -25,7 +25,12 @@
 #include <QApplication>
 #include <QFontMetrics>
 
+#include <QThreadPool>
+
 #include <cmath>
+#include <future>
+#include <map>
+#include <memory>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -79,6 +84,15 @@ class PictureLoader : public QObject
 public:
     using QObject::QObject;
 
+    // The picture in view at the first paint is decoded on another thread while the window is
+    // built, so it is ready when its label shows.
+    void decode_ahead(const QString &path)
+    {
+        auto decode = std::make_shared<std::packaged_task<QImage()>>([path] { return QImage(path); });
+        m_ahead.emplace(path, decode->get_future());
+        QThreadPool::globalInstance()->start([decode] { (*decode)(); });
+    }
+
     void add(QLabel *label, const QString &path)
     {
         label->setMinimumSize(QImageReader(path).size());
@@ -91,7 +105,14 @@ protected:
     {
         if (event->type() == QEvent::Show) {
             auto *label = static_cast<QLabel *>(watched);
-            label->setPixmap(QPixmap(m_paths.take(label)));
+            const QString path = m_paths.take(label);
+            const auto ahead = m_ahead.find(path);
+            if (ahead != m_ahead.end()) {
+                label->setPixmap(QPixmap::fromImage(ahead->second.get()));
+                m_ahead.erase(ahead);
+            } else {
+                label->setPixmap(QPixmap(path));
+            }
             label->removeEventFilter(this);
         }
         return QObject::eventFilter(watched, event);
@@ -99,9 +120,14 @@ protected:
 
 private:
     QHash<QObject *, QString> m_paths;
+    std::map<QString, std::future<QImage>> m_ahead;
 };
 
 namespace {
+
+// Each tab's picture, where it has one of its own.
+const char *const PICTURES[TAB_COUNT] = {":/pics/UOhmplus.png", ":/pics/charge_cap.png",
+    ":/pics/discharge_cap.png", ":/pics/current_cap.png", ":/pics/Fcplus.png", ":/pics/DY.png", nullptr};
 
 // Builds one page from its form, into the empty page the window's form holds for it.
 template<typename Form>
@@ -120,10 +146,11 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , ui(new Ui::ohmaraClass)
     , m_leaves(new LeaveReporter(this))
+    , m_pictures(new PictureLoader(this))
 {
+    m_pictures->decode_ahead(QString::fromLatin1(PICTURES[TAB_OHM]));
     ui->setupUi(this);
     fit_to_font(ui->tabWidget);
-    m_pictures = new PictureLoader(this);
     // The dialogs open where the user last saved or loaded.
     m_file_dir = QSettings().value(QStringLiteral("directory"), QDir::homePath()).toString();
     m_file_name = [this](bool saving) {
@@ -276,10 +303,8 @@ void ohmara::set_up_tab(int t)
         limit_typing(w.fields[i]);
     }
 
-    static const char *const pictures[TAB_COUNT] = {":/pics/UOhmplus.png", ":/pics/charge_cap.png",
-        ":/pics/discharge_cap.png", ":/pics/current_cap.png", ":/pics/Fcplus.png", ":/pics/DY.png", nullptr};
-    if (pictures[t])
-        m_pictures->add(static_cast<QLabel *>(find("Formula%d", t)), QString::fromLatin1(pictures[t]));
+    if (PICTURES[t])
+        m_pictures->add(static_cast<QLabel *>(find("Formula%d", t)), QString::fromLatin1(PICTURES[t]));
     if (t == TAB_RC_FILTER)
         connect(page->findChild<QPushButton *>(QStringLiteral("plot4")), &QPushButton::clicked, this, [this] { plot(TAB_RC_FILTER); });
     if (t == TAB_RLC) {
