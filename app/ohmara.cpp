@@ -253,6 +253,9 @@ void ohmara::build_page(int t)
         }
     }
     set_up_tab(t);
+    // Polished now, in its looks, as the pages built with the window were when it first
+    // showed; not by whatever next asks the window, the first step of the grid's size box.
+    page->ensurePolished();
 }
 
 void ohmara::set_up_tab(int t)
