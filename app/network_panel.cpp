@@ -4,11 +4,13 @@
 
 #include "app/looks.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QImage>
+#include <QInputDevice>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
@@ -176,6 +178,14 @@ int index_of(const QLayout *layout, const QWidget *w)
     return -1;
 }
 
+bool touch_input()
+{
+    const auto devices = QInputDevice::devices();
+    return std::any_of(devices.begin(), devices.end(), [](const QInputDevice *d) {
+        return d->type() == QInputDevice::DeviceType::TouchScreen || d->type() == QInputDevice::DeviceType::TouchPad;
+    });
+}
+
 } // namespace
 
 NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
@@ -189,10 +199,21 @@ NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
         m_cell_style = new CellStyle(owner);
     // The grid's contents stay anchored at the top left while the size changes, so a step of
     // the size box repaints only the cells it adds or moves, not all 460.
-    if (QWidget *host = grid->parentWidget()) {
+    QWidget *host = grid->parentWidget();
+    if (host) {
         host->setAttribute(Qt::WA_StaticContents);
         if (QWidget *area = host->parentWidget())
             area->setAttribute(Qt::WA_StaticContents);
+    }
+    // A scroll area listens on its viewport for panning with fingers, and while it listens
+    // every event to every cell passes the gesture recogniser first: a tenth of showing the
+    // grid. Where no touch screen or touch pad is attached, no finger pans.
+    for (QWidget *w = host; w; w = w->parentWidget()) {
+        if (auto *scroll = qobject_cast<QAbstractScrollArea *>(w)) {
+            if (!touch_input())
+                scroll->viewport()->ungrabGesture(Qt::PanGesture);
+            break;
+        }
     }
 }
 

@@ -108,6 +108,8 @@ private slots:
     void pages_wait_for_the_first_paint();
     void plot_buttons_pass_tab_on_data();
     void plot_buttons_pass_tab_on();
+    // Last: the touch screen it attaches stays for the rest of the run.
+    void fingers_pan_the_grid();
 
 private:
     QLineEdit *field(const QString &name) { return m_window->findChild<QLineEdit *>(name); }
@@ -1248,6 +1250,28 @@ void tst_window::plot_buttons_pass_tab_on()
     QCOMPARE(QApplication::focusWidget(), plot);
     QTest::keyClick(plot, Qt::Key(key));
     QCOMPARE(QApplication::focusWidget()->objectName(), reached);
+}
+
+// Where a touch screen is attached, two fingers drawn up the grid scroll it down.
+void tst_window::fingers_pan_the_grid()
+{
+    QPointingDevice *screen = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+    delete m_window;
+    m_window = new ohmara;
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    resize_grid(20);
+    QApplication::processEvents();
+    auto *area = m_window->findChild<QScrollArea *>("network_area");
+    QWidget *viewport = area->viewport();
+    QCOMPARE(area->verticalScrollBar()->value(), 0);
+    const QPoint a(60, 150);
+    const QPoint b(120, 150);
+    QTest::touchEvent(viewport, screen).press(0, a).press(1, b);
+    for (int i = 1; i <= 12; ++i)
+        QTest::touchEvent(viewport, screen).move(0, a - QPoint(0, 10 * i)).move(1, b - QPoint(0, 10 * i));
+    QTest::touchEvent(viewport, screen).release(0, a - QPoint(0, 120)).release(1, b - QPoint(0, 120));
+    QTRY_VERIFY(area->verticalScrollBar()->value() > 0);
 }
 
 QTEST_MAIN(tst_window)
