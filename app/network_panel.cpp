@@ -39,12 +39,16 @@ bool update_unseen(const QWidget *w, const QEvent *e)
     const QWidget *host = w->parentWidget();
     if (!host)
         return false;
-    // What of the grid its ancestors leave in sight, in the grid's coordinates.
+    // What of the grid its scroll area's viewport leaves in sight, in the grid's coordinates.
+    // The ancestors above the viewport seldom clip it, and where they do, a cell they hide
+    // only paints for nothing.
     QRect seen = host->rect();
     QPoint offset;
     for (const QWidget *a = host; !a->isWindow() && a->parentWidget(); a = a->parentWidget()) {
         offset += a->pos();
         seen &= a->parentWidget()->rect().translated(-offset);
+        if (a->parentWidget()->objectName() == QLatin1String("qt_scrollarea_viewport"))
+            break;
     }
     return !seen.intersects(w->geometry());
 }
