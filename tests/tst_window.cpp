@@ -38,6 +38,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <memory>
 #include <QTextEdit>
 #include <QTextDocument>
 #include <QTimer>
@@ -108,7 +109,6 @@ private slots:
     void pages_wait_for_the_first_paint();
     void plot_buttons_pass_tab_on_data();
     void plot_buttons_pass_tab_on();
-    // Last: the touch screen it attaches stays for the rest of the run.
     void fingers_pan_the_grid();
 
 private:
@@ -1255,7 +1255,7 @@ void tst_window::plot_buttons_pass_tab_on()
 // Where a touch screen is attached, two fingers drawn up the grid scroll it down.
 void tst_window::fingers_pan_the_grid()
 {
-    QPointingDevice *screen = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+    const std::unique_ptr<QPointingDevice> screen(QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen));
     delete m_window;
     m_window = new ohmara;
     m_window->show();
@@ -1267,10 +1267,10 @@ void tst_window::fingers_pan_the_grid()
     QCOMPARE(area->verticalScrollBar()->value(), 0);
     const QPoint a(60, 150);
     const QPoint b(120, 150);
-    QTest::touchEvent(viewport, screen).press(0, a).press(1, b);
+    QTest::touchEvent(viewport, screen.get()).press(0, a).press(1, b);
     for (int i = 1; i <= 12; ++i)
-        QTest::touchEvent(viewport, screen).move(0, a - QPoint(0, 10 * i)).move(1, b - QPoint(0, 10 * i));
-    QTest::touchEvent(viewport, screen).release(0, a - QPoint(0, 120)).release(1, b - QPoint(0, 120));
+        QTest::touchEvent(viewport, screen.get()).move(0, a - QPoint(0, 10 * i)).move(1, b - QPoint(0, 10 * i));
+    QTest::touchEvent(viewport, screen.get()).release(0, a - QPoint(0, 120)).release(1, b - QPoint(0, 120));
     QTRY_VERIFY(area->verticalScrollBar()->value() > 0);
 }
 
