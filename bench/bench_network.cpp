@@ -1,5 +1,6 @@
 // The grid rebuild as a user causes it: the size spin box stepped from 0 to 20 and back, one
-// step at a time, each step laid out and painted, and the size set from 0 to 20 at once. The
+// step at a time, each step laid out and painted, in a new window each time, and the size set
+// from 0 to 20 at once. The
 // baseline builds a 20 x 20 grid of plain line edits once in the same run, the least any such
 // panel must do. Both the worst step and the whole build are judged against a quarter of it
 // (about 4 ms here, a quarter of a 60 Hz frame).
@@ -17,6 +18,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -32,22 +35,43 @@ void show_whole(ohmara &window)
     QApplication::processEvents();
 }
 
+// Each sweep starts in a new window, so every sweep is a first one: the steps up create their
+// cells, as they do the first time a user spins the box. A step's time is the median of that
+// step over all sweeps, so a moment the shared machine takes from one sweep does not decide
+// it; the worst step is the slowest of those medians. The slowest single step of all is
+// recorded beside it.
 void grid_sweep(benchmark::State &state)
 {
-    ohmara window;
-    show_whole(window);
-    auto *spin = window.findChild<QSpinBox *>("sb_network");
-    double worst_ms = 0;
+    constexpr int STEPS = 40;
+    std::vector<std::vector<double>> times(STEPS);
     for (auto _ : state) {
-        for (int step = 1; step <= 40; ++step) {
+        state.PauseTiming();
+        auto window = std::make_unique<ohmara>();
+        show_whole(*window);
+        auto *spin = window->findChild<QSpinBox *>("sb_network");
+        state.ResumeTiming();
+        for (int step = 1; step <= STEPS; ++step) {
             QElapsedTimer timer;
             timer.start();
             spin->setValue(step <= 20 ? step : 40 - step);
             QApplication::processEvents();
-            worst_ms = std::max(worst_ms, timer.nsecsElapsed() / 1e6);
+            times[size_t(step - 1)].push_back(timer.nsecsElapsed() / 1e6);
         }
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
     }
-    state.counters["worst_step_ms"] = worst_ms;
+    double worst = 0;
+    double slowest = 0;
+    for (std::vector<double> &t : times) {
+        if (t.empty())
+            continue;
+        std::sort(t.begin(), t.end());
+        worst = std::max(worst, t[t.size() / 2]);
+        slowest = std::max(slowest, t.back());
+    }
+    state.counters["worst_step_ms"] = worst;
+    state.counters["slowest_single_step_ms"] = slowest;
 }
 
 void grid_build_20(benchmark::State &state)
@@ -92,5 +116,6 @@ int main(int argc, char **argv)
 {
     return run_window_benchmarks(argc, argv,
         {{"grid_sweep", "plain_grid", 0.25, "worst_step_ms", "real_time"},
+            {"grid_sweep", "plain_grid", RatioReporter::RECORDED, "slowest_single_step_ms", "real_time"},
             {"grid_build_20", "plain_grid", 0.25, "real_time"}});
 }
