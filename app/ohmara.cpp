@@ -261,17 +261,17 @@ void ohmara::build_page(int t)
 void ohmara::set_up_tab(int t)
 {
     QWidget *page = ui->tabWidget->widget(t);
-    const auto find = [page](const char *format, int a, int b = -1) {
-        const QString name = b < 0 ? QString::asprintf(format, a) : QString::asprintf(format, a, b);
-        return page->findChild<QWidget *>(name);
+    // The forms name a tab's widgets by tab and place: Value10, Radio10, Error1.
+    const auto name = [t](const char *kind, int i = -1) {
+        return QString::fromLatin1(kind) + QString::number(t) + (i < 0 ? QString() : QString::number(i));
     };
     TabWidgets &w = m_tabs[t];
     const TabDefinition &d = m_model.tab(t).definition();
     for (int i = 0; i < d.field_count; ++i)
-        w.fields[i] = static_cast<QLineEdit *>(find("Value%d%d", t, i));
+        w.fields[i] = page->findChild<QLineEdit *>(name("Value", i));
     for (int m = 0; m < d.choices; ++m)
-        w.radios[m] = static_cast<QRadioButton *>(find("Radio%d%d", t, m));
-    w.error = static_cast<QLabel *>(find("Error%d", t));
+        w.radios[m] = page->findChild<QRadioButton *>(name("Radio", m));
+    w.error = page->findChild<QLabel *>(name("Error"));
 
     using Slot = void (ohmara::*)();
     const Slot radio_slots[TAB_COUNT][MAX_FIELDS] = {
@@ -307,7 +307,7 @@ void ohmara::set_up_tab(int t)
     }
 
     if (PICTURES[t])
-        m_pictures->add(static_cast<QLabel *>(find("Formula%d", t)), QString::fromLatin1(PICTURES[t]));
+        m_pictures->add(page->findChild<QLabel *>(name("Formula")), QString::fromLatin1(PICTURES[t]));
     if (t == TAB_RC_FILTER)
         connect(page->findChild<QPushButton *>(QStringLiteral("plot4")), &QPushButton::clicked, this, [this] { plot(TAB_RC_FILTER); });
     if (t == TAB_RLC) {
