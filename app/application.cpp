@@ -8,6 +8,8 @@
 #include <QtPlugin>
 #include <QWidget>
 
+#include <dlfcn.h>
+
 // The program's PNG reader (png_reader.cpp), found before the toolkit's image plugins.
 Q_IMPORT_PLUGIN(PngReaderPlugin)
 
@@ -87,6 +89,21 @@ protected:
 };
 
 } // namespace
+
+FontConfigurationAhead::FontConfigurationAhead()
+{
+    // The library the toolkit itself is linked to, looked up rather than linked: the program
+    // needs neither its headers nor to load it where the toolkit does not.
+    using Init = int (*)();
+    if (const auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
+        m_reading = std::thread(init);
+}
+
+void FontConfigurationAhead::wait()
+{
+    if (m_reading.joinable())
+        m_reading.join();
+}
 
 void set_up_application()
 {

@@ -1,6 +1,29 @@
 #pragma once
 
+#include <thread>
+
 class QWidget;
+
+// Reads the system's font configuration on a thread of its own, from before the application
+// object exists until wait(). Fontconfig parses every configuration file the first time any
+// text is measured, a quarter of the start-up, and the toolkit loads its platform meanwhile;
+// the window's first widget measures text. Where the toolkit finds its fonts without
+// fontconfig, nothing is started.
+class FontConfigurationAhead
+{
+public:
+    FontConfigurationAhead();
+    ~FontConfigurationAhead() { wait(); }
+    FontConfigurationAhead(const FontConfigurationAhead &) = delete;
+    FontConfigurationAhead &operator=(const FontConfigurationAhead &) = delete;
+
+    // Returns once the configuration is read. Called before anything measures text: a
+    // measurement meanwhile would read it a second time alongside.
+    void wait();
+
+private:
+    std::thread m_reading;
+};
 
 // What the program sets on its application object before building the window: the name the
 // desktop shows and the desktop entry it matches the window to. Shared by main() and the

@@ -32,8 +32,10 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(pics);
     int status = 0;
     {
+        FontConfigurationAhead fonts;
         QApplication app(argc, argv);
         set_up_application();
+        fonts.wait();
         ohmara window;
         set_icon_after_first_paint(window);
         window.show();

@@ -46,8 +46,10 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Q_INIT_RESOURCE(pics);
+    FontConfigurationAhead fonts;
     QApplication app(argc, argv);
     set_up_application();
+    fonts.wait();
     ohmara window;
     set_icon_after_first_paint(window);
     int status = 0;
