@@ -3,6 +3,7 @@
 #include "app/typing.h"
 
 #include "app/looks.h"
+#include "app/tall_frames.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -199,7 +200,7 @@ NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
 {
     // Only where the grid is Fusion's, as it is everywhere by default: any other style draws
     // the cells itself, as it draws the rest of the window.
-    if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
+    if (drawn_by_fusion())
         m_cell_style = new CellStyle(owner);
     // The grid's contents stay anchored at the top left while the size changes, so a step of
     // the size box repaints only the cells it adds or moves, not all 460.

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,6 +80,8 @@ private slots:
     void grid_screen_shows_its_cells();
     void grid_cells_draw_as_line_edits_data();
     void grid_cells_draw_as_line_edits();
+    void tall_frames_draw_as_fusion_data();
+    void tall_frames_draw_as_fusion();
     void returning_cells_are_new_data();
     void returning_cells_are_new();
     void focus_leaves_cells_that_go();
@@ -543,6 +546,51 @@ void tst_window::grid_cells_draw_as_line_edits()
         }
         QCOMPARE(e->grab().toImage(), twin.grab().toImage());
     }
+}
+
+// The tab widget's pane and the group box, drawn by the window's own style, are the pixels the
+// application's style draws for them: in either palette, and drawn scaled.
+void tst_window::tall_frames_draw_as_fusion_data()
+{
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<double>("scale");
+    QTest::newRow("tab pane") << "tabWidget" << false << 1.0;
+    QTest::newRow("tab pane, dark") << "tabWidget" << true << 1.0;
+    QTest::newRow("tab pane, scaled") << "tabWidget" << false << 1.5;
+    QTest::newRow("group box") << "groupBox" << false << 1.0;
+    QTest::newRow("group box, dark") << "groupBox" << true << 1.0;
+    QTest::newRow("group box, scaled") << "groupBox" << false << 1.25;
+}
+
+void tst_window::tall_frames_draw_as_fusion()
+{
+    QFETCH(QString, widget);
+    QFETCH(bool, dark);
+    QFETCH(double, scale);
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([&light] { QApplication::setPalette(light); });
+    if (dark) {
+        QPalette palette(QColor(0x35, 0x35, 0x35));
+        palette.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+        QApplication::setPalette(palette);
+    }
+    QWidget *w = m_window->findChild<QWidget *>(widget);
+    QStyle *own = w->style();
+    QVERIFY(own != QApplication::style());
+    const auto drawn = [w, scale] {
+        QImage image((QSizeF(w->size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.scale(scale, scale);
+        w->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        return image;
+    };
+    const QImage by_own = drawn();
+    w->setStyle(QApplication::style());
+    const QImage by_application = drawn();
+    w->setStyle(own);
+    QCOMPARE(by_own, by_application);
 }
 
 // A cell that goes with a smaller size and comes back with a larger one is as a new one: empty,
