@@ -3,27 +3,20 @@
 #include "app/typing.h"
 
 #include "app/looks.h"
-#include "app/tall_frames.h"
+#include "app/fusion_frames.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
-#include <QImage>
 #include <QInputDevice>
 #include <QLineEdit>
-#include <QPainter>
-#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QSignalMapper>
-#include <QStyleFactory>
-#include <QStyleOptionFrame>
 #include <QWidget>
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -80,97 +73,6 @@ public:
     QSize minimumSizeHint() const override { return minimumSize(); }
 };
 
-// The grid's cells in Fusion, their frames drawn from pictures kept by size, colours and state.
-// Fusion strokes a cell's rounded outline antialiased each time, most of the cost of painting a
-// cell, and the grid shows dozens alike. Each part of the frame is blended once onto pixels
-// the picture's fill leaves transparent, so blending the picture onto the grid gives the very
-// pixels drawing it there would; a focus ring blends twice over the same pixels and is drawn
-// as before, as is any frame under a transform other than a whole-pixel shift.
-class CellStyle : public QProxyStyle
-{
-public:
-    explicit CellStyle(QObject *owner)
-        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
-    {
-        setParent(owner);
-    }
-
-    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
-                       const QWidget *widget) const override
-    {
-        const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(option);
-        if (element != PE_PanelLineEdit || !frame || !cacheable(*frame, *painter)) {
-            QProxyStyle::drawPrimitive(element, option, painter, widget);
-            return;
-        }
-        Key key{frame->rect.size(), uint(frame->state), frame->lineWidth, frame->midLineWidth,
-                uint(frame->features), frame->direction, {}};
-        for (int role = 0; role < QPalette::NColorRoles; ++role)
-            key.colors[size_t(role)] = frame->palette.color(QPalette::ColorRole(role)).rgba64();
-        const auto found = std::find_if(m_frames.begin(), m_frames.end(),
-                                        [&key](const Frame &f) { return f.key == key; });
-        if (found != m_frames.end()) {
-            painter->drawImage(frame->rect.topLeft(), found->picture);
-            return;
-        }
-        QImage picture(frame->rect.size(), QImage::Format_ARGB32_Premultiplied);
-        picture.fill(Qt::transparent);
-        {
-            QPainter p(&picture);
-            p.setPen(painter->pen());
-            p.setBrush(painter->brush());
-            p.setFont(painter->font());
-            p.setRenderHints(painter->renderHints());
-            QStyleOptionFrame at_origin(*frame);
-            at_origin.rect.moveTopLeft(QPoint());
-            QProxyStyle::drawPrimitive(element, &at_origin, &p, widget);
-        }
-        painter->drawImage(frame->rect.topLeft(), picture);
-        // A handful of sizes, looks and states occur; the oldest goes when more come.
-        if (m_frames.size() == 16)
-            m_frames.erase(m_frames.begin());
-        m_frames.push_back({key, picture});
-    }
-
-private:
-    struct Key
-    {
-        QSize size;
-        uint state;
-        int line_width;
-        int mid_line_width;
-        uint features;
-        Qt::LayoutDirection direction;
-        std::array<QRgba64, QPalette::NColorRoles> colors;
-
-        bool operator==(const Key &o) const
-        {
-            return size == o.size && state == o.state && line_width == o.line_width
-                && mid_line_width == o.mid_line_width && features == o.features
-                && direction == o.direction && colors == o.colors;
-        }
-    };
-    struct Frame
-    {
-        Key key;
-        QImage picture;
-    };
-
-    static bool cacheable(const QStyleOptionFrame &frame, const QPainter &painter)
-    {
-        const QTransform t = painter.deviceTransform();
-        const QBrush &base = frame.palette.brush(QPalette::Base);
-        return !(frame.state & State_HasFocus) && t.type() <= QTransform::TxTranslate
-            && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy())
-            && painter.opacity() == 1.0
-            && painter.compositionMode() == QPainter::CompositionMode_SourceOver
-            && painter.device()->devicePixelRatio() == 1.0 && base.style() == Qt::SolidPattern
-            && !frame.rect.isEmpty() && frame.rect.width() <= 1024 && frame.rect.height() <= 256;
-    }
-
-    mutable std::vector<Frame> m_frames;
-};
-
 // Where w is among the layout's items, or -1. Taking an item out or moving it puts the items
 // the size changes at the end of the list, so the search starts there; the layout's own search
 // runs through all 460 items every time.
@@ -200,8 +102,7 @@ NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
 {
     // Only where the grid is Fusion's, as it is everywhere by default: any other style draws
     // the cells itself, as it draws the rest of the window.
-    if (drawn_by_fusion())
-        m_cell_style = new CellStyle(owner);
+    m_cell_style = new_fusion_frames_style(owner);
     // The grid's contents stay anchored at the top left while the size changes, so a step of
     // the size box repaints only the cells it adds or moves, not all 460.
     QWidget *host = grid->parentWidget();

@@ -6,7 +6,7 @@
 #include "app/plot_loader.h"
 #include "app/looks.h"
 #include "app/network_panel.h"
-#include "app/tall_frames.h"
+#include "app/fusion_frames.h"
 #include "storage/calculation_file.h"
 #include "ui_help.h"
 #include "ui_ohmara.h"
@@ -151,7 +151,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
 {
     m_pictures->decode_ahead(QString::fromLatin1(PICTURES[TAB_OHM]));
     ui->setupUi(this);
-    if (QStyle *frames = new_tall_frame_style(this)) {
+    if (QStyle *frames = new_fusion_frames_style(this)) {
         ui->tabWidget->setStyle(frames);
         ui->groupBox->setStyle(frames);
     }

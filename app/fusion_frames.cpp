@@ -1,0 +1,150 @@
+#include "app/fusion_frames.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+class FusionFrames : public QProxyStyle
+{
+public:
+    explicit FusionFrames(QObject *owner)
+        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+    {
+        setParent(owner);
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(option);
+        if (element == PE_PanelLineEdit && frame && cacheable(*frame, *painter))
+            draw_kept(*frame, painter, widget);
+        else if ((element == PE_FrameTabWidget || element == PE_FrameGroupBox) && in_bands(*option, *painter))
+            draw_in_bands(element, *option, painter, widget);
+        else
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+private:
+    // Two spans a row stay below the raster engine's threshold of 96.
+    static constexpr int BAND = 32;
+
+    // Each band draws the whole frame and keeps its own rows: a pixel's colour does not
+    // depend on the clip, so the bands together are the frame drawn at once.
+    void draw_in_bands(PrimitiveElement element, const QStyleOption &option, QPainter *painter,
+                       const QWidget *widget) const
+    {
+        const QRect r = option.rect;
+        for (int y = r.top(); y <= r.bottom(); y += BAND) {
+            painter->save();
+            painter->setClipRect(QRect(r.left(), y, r.width(), BAND), Qt::IntersectClip);
+            QProxyStyle::drawPrimitive(element, &option, painter, widget);
+            painter->restore();
+        }
+    }
+
+    // Each part of the frame is blended once onto pixels the picture's fill leaves transparent,
+    // so blending the picture onto the window gives the very pixels drawing it there would.
+    void draw_kept(const QStyleOptionFrame &frame, QPainter *painter, const QWidget *widget) const
+    {
+        Key key{frame.rect.size(), uint(frame.state), frame.lineWidth, frame.midLineWidth,
+                uint(frame.features), frame.direction, {}};
+        for (int role = 0; role < QPalette::NColorRoles; ++role)
+            key.colors[size_t(role)] = frame.palette.color(QPalette::ColorRole(role)).rgba64();
+        const auto found = std::find_if(m_frames.begin(), m_frames.end(),
+                                        [&key](const Frame &f) { return f.key == key; });
+        if (found != m_frames.end()) {
+            painter->drawImage(frame.rect.topLeft(), found->picture);
+            return;
+        }
+        QImage picture(frame.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        {
+            QPainter p(&picture);
+            p.setPen(painter->pen());
+            p.setBrush(painter->brush());
+            p.setFont(painter->font());
+            p.setRenderHints(painter->renderHints());
+            QStyleOptionFrame at_origin(frame);
+            at_origin.rect.moveTopLeft(QPoint());
+            QProxyStyle::drawPrimitive(PE_PanelLineEdit, &at_origin, &p, widget);
+        }
+        painter->drawImage(frame.rect.topLeft(), picture);
+        // A handful of sizes, looks and states occur; the oldest goes when more come.
+        if (m_frames.size() == 16)
+            m_frames.erase(m_frames.begin());
+        m_frames.push_back({key, picture});
+    }
+
+    struct Key
+    {
+        QSize size;
+        uint state;
+        int line_width;
+        int mid_line_width;
+        uint features;
+        Qt::LayoutDirection direction;
+        std::array<QRgba64, QPalette::NColorRoles> colors;
+
+        bool operator==(const Key &o) const
+        {
+            return size == o.size && state == o.state && line_width == o.line_width
+                && mid_line_width == o.mid_line_width && features == o.features
+                && direction == o.direction && colors == o.colors;
+        }
+    };
+    struct Frame
+    {
+        Key key;
+        QImage picture;
+    };
+
+    // Drawn unscaled at a whole-pixel offset, where a unit of the frame is a pixel.
+    static bool whole_pixels(const QPainter &painter)
+    {
+        const QTransform t = painter.deviceTransform();
+        return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx())
+            && t.dy() == std::floor(t.dy()) && painter.device()->devicePixelRatio() == 1.0;
+    }
+
+    // A focus ring blends twice over the same pixels, so a frame with focus is drawn as before.
+    static bool cacheable(const QStyleOptionFrame &frame, const QPainter &painter)
+    {
+        const QBrush &base = frame.palette.brush(QPalette::Base);
+        return !(frame.state & State_HasFocus) && whole_pixels(painter) && painter.opacity() == 1.0
+            && painter.compositionMode() == QPainter::CompositionMode_SourceOver
+            && base.style() == Qt::SolidPattern && !frame.rect.isEmpty()
+            && frame.rect.width() <= 1024 && frame.rect.height() <= 256;
+    }
+
+    // Bands meet exactly only at whole pixels; a frame that fits one band is drawn at once.
+    static bool in_bands(const QStyleOption &option, const QPainter &painter)
+    {
+        return option.rect.height() > BAND && whole_pixels(painter);
+    }
+
+    mutable std::vector<Frame> m_frames;
+};
+
+
+} // namespace
+
+bool drawn_by_fusion()
+{
+    return QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0;
+}
+
+QStyle *new_fusion_frames_style(QObject *owner)
+{
+    return drawn_by_fusion() ? new FusionFrames(owner) : nullptr;
+}
