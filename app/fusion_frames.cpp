@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -35,9 +36,58 @@ public:
             QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                            QPainter *painter, const QWidget *widget) const override
+    {
+        if (control == CC_ScrollBar && draw_in_pieces(*option, painter, widget))
+            return;
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+    }
+
 private:
     // Two spans a row stay below the raster engine's threshold of 96.
     static constexpr int BAND = 32;
+    // One span a pixel, a smooth line along a bar, does too.
+    static constexpr int PIECE = 90;
+
+    // A scroll bar sets its own clip while it draws, so bands of a clip would overlap. Each piece
+    // is drawn instead onto a copy of the pixels under it, no larger than the piece, and put
+    // back: what is drawn there is what drawing the whole bar in place gives those pixels.
+    // False, having drawn nothing, where the pixels under it cannot be read.
+    bool draw_in_pieces(const QStyleOptionComplex &option, QPainter *painter, const QWidget *widget) const
+    {
+        const QRect r = option.rect;
+        const bool along_rows = r.height() > BAND;
+        if ((!along_rows && r.width() <= PIECE) || !whole_pixels(*painter) || painter->opacity() != 1.0
+            || painter->compositionMode() != QPainter::CompositionMode_SourceOver
+            || !painter->paintEngine() || !painter->paintEngine()->paintDevice()
+            || painter->paintEngine()->paintDevice()->devType() != QInternal::Image)
+            return false;
+        const auto *target = static_cast<const QImage *>(painter->paintEngine()->paintDevice());
+        const QPoint offset(int(painter->deviceTransform().dx()), int(painter->deviceTransform().dy()));
+        if (!target->rect().contains(r.translated(offset)))
+            return false;
+        for (int at = along_rows ? r.top() : r.left(); at <= (along_rows ? r.bottom() : r.right());
+             at += along_rows ? BAND : PIECE) {
+            const QRect piece = (along_rows ? QRect(r.left(), at, r.width(), BAND)
+                                            : QRect(at, r.top(), PIECE, r.height())) & r;
+            QImage pixels = target->copy(piece.translated(offset));
+            {
+                QPainter p(&pixels);
+                p.setPen(painter->pen());
+                p.setBrush(painter->brush());
+                p.setFont(painter->font());
+                p.setRenderHints(painter->renderHints());
+                p.translate(-piece.topLeft());
+                QProxyStyle::drawComplexControl(CC_ScrollBar, &option, &p, widget);
+            }
+            painter->save();
+            painter->setCompositionMode(QPainter::CompositionMode_Source);
+            painter->drawImage(piece.topLeft(), pixels);
+            painter->restore();
+        }
+        return true;
+    }
 
     // Each band draws the whole frame and keeps its own rows: a pixel's colour does not
     // depend on the clip, so the bands together are the frame drawn at once.

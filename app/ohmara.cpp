@@ -46,6 +46,7 @@
 #include <QRadioButton>
 #include <QSignalMapper>
 #include <QStackedWidget>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -154,6 +155,8 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
     if (QStyle *frames = new_fusion_frames_style(this)) {
         ui->tabWidget->setStyle(frames);
         ui->groupBox->setStyle(frames);
+        ui->network_area->verticalScrollBar()->setStyle(frames);
+        ui->network_area->horizontalScrollBar()->setStyle(frames);
     }
     fit_to_font(ui->tabWidget);
     // The dialogs open where the user last saved or loaded.

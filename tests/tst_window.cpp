@@ -80,8 +80,8 @@ private slots:
     void grid_screen_shows_its_cells();
     void grid_cells_draw_as_line_edits_data();
     void grid_cells_draw_as_line_edits();
-    void tall_frames_draw_as_fusion_data();
-    void tall_frames_draw_as_fusion();
+    void long_parts_draw_as_fusion_data();
+    void long_parts_draw_as_fusion();
     void returning_cells_are_new_data();
     void returning_cells_are_new();
     void focus_leaves_cells_that_go();
@@ -548,11 +548,12 @@ void tst_window::grid_cells_draw_as_line_edits()
     }
 }
 
-// The tab widget's pane and the group box, drawn by the window's own style, are the pixels the
-// application's style draws for them: in either palette, and drawn scaled.
-void tst_window::tall_frames_draw_as_fusion_data()
+// The tab widget's pane, the group box and the grid's scroll bars, drawn by the window's own
+// style, are the pixels the application's style draws for them: in either palette, and drawn
+// scaled.
+void tst_window::long_parts_draw_as_fusion_data()
 {
-    QTest::addColumn<QString>("widget");
+    QTest::addColumn<QString>("part");
     QTest::addColumn<bool>("dark");
     QTest::addColumn<double>("scale");
     QTest::newRow("tab pane") << "tabWidget" << false << 1.0;
@@ -561,11 +562,16 @@ void tst_window::tall_frames_draw_as_fusion_data()
     QTest::newRow("group box") << "groupBox" << false << 1.0;
     QTest::newRow("group box, dark") << "groupBox" << true << 1.0;
     QTest::newRow("group box, scaled") << "groupBox" << false << 1.25;
+    QTest::newRow("vertical scroll bar") << "vertical" << false << 1.0;
+    QTest::newRow("vertical scroll bar, dark") << "vertical" << true << 1.0;
+    QTest::newRow("horizontal scroll bar") << "horizontal" << false << 1.0;
+    QTest::newRow("horizontal scroll bar, dark") << "horizontal" << true << 1.0;
+    QTest::newRow("horizontal scroll bar, scaled") << "horizontal" << false << 1.5;
 }
 
-void tst_window::tall_frames_draw_as_fusion()
+void tst_window::long_parts_draw_as_fusion()
 {
-    QFETCH(QString, widget);
+    QFETCH(QString, part);
     QFETCH(bool, dark);
     QFETCH(double, scale);
     const QPalette light = QApplication::palette();
@@ -575,12 +581,19 @@ void tst_window::tall_frames_draw_as_fusion()
         palette.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
         QApplication::setPalette(palette);
     }
-    QWidget *w = m_window->findChild<QWidget *>(widget);
+    // A full grid gives both scroll bars their length and a handle.
+    resize_grid(20);
+    auto *area = m_window->findChild<QScrollArea *>("network_area");
+    QWidget *w = part == "vertical" ? area->verticalScrollBar()
+        : part == "horizontal"      ? area->horizontalScrollBar()
+                                    : m_window->findChild<QWidget *>(part);
+    QTRY_VERIFY(w->isVisible());
     QStyle *own = w->style();
     QVERIFY(own != QApplication::style());
+    // Onto a background that is not the bar's own, as the window's is not.
     const auto drawn = [w, scale] {
         QImage image((QSizeF(w->size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
+        image.fill(QColor(200, 40, 40, 128));
         QPainter painter(&image);
         painter.scale(scale, scale);
         w->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
