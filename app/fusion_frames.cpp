@@ -47,43 +47,43 @@ public:
 private:
     // Two spans a row stay below the raster engine's threshold of 96.
     static constexpr int BAND = 32;
-    // One span a pixel, a smooth line along a bar, does too.
-    static constexpr int PIECE = 90;
 
-    // A scroll bar sets its own clip while it draws, so bands of a clip would overlap. Each piece
-    // is drawn instead onto a copy of the pixels under it, no larger than the piece, and put
-    // back: what is drawn there is what drawing the whole bar in place gives those pixels.
-    // False, having drawn nothing, where the pixels under it cannot be read.
+    // A scroll bar sets its own clip while it draws, so bands of a clip would overlap. Each band
+    // of a vertical bar is drawn instead onto a copy of the pixels under it, no larger than the
+    // band, and put back: what is drawn there is what drawing the whole bar in place gives those
+    // pixels. A horizontal bar is short; cut into columns, the corners of its handle took other
+    // pixels than Fusion's, so it is drawn at once. False, having drawn nothing, where the
+    // pixels under the bar cannot be read.
     bool draw_in_pieces(const QStyleOptionComplex &option, QPainter *painter, const QWidget *widget) const
     {
         const QRect r = option.rect;
-        const bool along_rows = r.height() > BAND;
-        if ((!along_rows && r.width() <= PIECE) || !whole_pixels(*painter) || painter->opacity() != 1.0
+        if (r.height() <= BAND || !whole_pixels(*painter) || painter->opacity() != 1.0
             || painter->compositionMode() != QPainter::CompositionMode_SourceOver
-            || !painter->paintEngine() || !painter->paintEngine()->paintDevice()
+            || !painter->paintEngine()->paintDevice()
             || painter->paintEngine()->paintDevice()->devType() != QInternal::Image)
             return false;
         const auto *target = static_cast<const QImage *>(painter->paintEngine()->paintDevice());
         const QPoint offset(int(painter->deviceTransform().dx()), int(painter->deviceTransform().dy()));
         if (!target->rect().contains(r.translated(offset)))
             return false;
-        for (int at = along_rows ? r.top() : r.left(); at <= (along_rows ? r.bottom() : r.right());
-             at += along_rows ? BAND : PIECE) {
-            const QRect piece = (along_rows ? QRect(r.left(), at, r.width(), BAND)
-                                            : QRect(at, r.top(), PIECE, r.height())) & r;
-            QImage pixels = target->copy(piece.translated(offset));
+        const QRect paintable = paintable_area(*painter);
+        for (int y = r.top(); y <= r.bottom(); y += BAND) {
+            const QRect band = QRect(r.left(), y, r.width(), BAND) & r;
+            if (!band.intersects(paintable))
+                continue;
+            QImage pixels = target->copy(band.translated(offset));
             {
                 QPainter p(&pixels);
                 p.setPen(painter->pen());
                 p.setBrush(painter->brush());
                 p.setFont(painter->font());
                 p.setRenderHints(painter->renderHints());
-                p.translate(-piece.topLeft());
+                p.translate(-band.topLeft());
                 QProxyStyle::drawComplexControl(CC_ScrollBar, &option, &p, widget);
             }
             painter->save();
             painter->setCompositionMode(QPainter::CompositionMode_Source);
-            painter->drawImage(piece.topLeft(), pixels);
+            painter->drawImage(band.topLeft(), pixels);
             painter->restore();
         }
         return true;
@@ -95,7 +95,10 @@ private:
                        const QWidget *widget) const
     {
         const QRect r = option.rect;
+        const QRect paintable = paintable_area(*painter);
         for (int y = r.top(); y <= r.bottom(); y += BAND) {
+            if (!paintable.intersects(QRect(r.left(), y, r.width(), BAND)))
+                continue;
             painter->save();
             painter->setClipRect(QRect(r.left(), y, r.width(), BAND), Qt::IntersectClip);
             QProxyStyle::drawPrimitive(element, &option, painter, widget);
@@ -160,6 +163,20 @@ private:
     };
 
     // Drawn unscaled at a whole-pixel offset, where a unit of the frame is a pixel.
+    // Where the painter can still paint, in its own coordinates: a repaint of part of a widget
+    // draws its frame anew in every band or piece, and only those in that part show. Called
+    // only at whole pixels.
+    static QRect paintable_area(const QPainter &painter)
+    {
+        QRect area = painter.paintEngine()->systemClip().boundingRect();
+        if (area.isEmpty())
+            area = QRect(QPoint(), QSize(painter.device()->width(), painter.device()->height()));
+        area.translate(-int(painter.deviceTransform().dx()), -int(painter.deviceTransform().dy()));
+        if (painter.hasClipping())
+            area &= painter.clipBoundingRect().toAlignedRect();
+        return area;
+    }
+
     static bool whole_pixels(const QPainter &painter)
     {
         const QTransform t = painter.deviceTransform();

@@ -548,32 +548,37 @@ void tst_window::grid_cells_draw_as_line_edits()
     }
 }
 
-// The tab widget's pane, the group box and the grid's scroll bars, drawn by the window's own
-// style, are the pixels the application's style draws for them: in either palette, and drawn
-// scaled.
+// The tab widget's pane, the group box and the grid's vertical scroll bar, drawn by the
+// window's own style, are the pixels the application's style draws for them: in either palette,
+// at two lengths of the bar's handle, and drawn scaled.
 void tst_window::long_parts_draw_as_fusion_data()
 {
     QTest::addColumn<QString>("part");
+    QTest::addColumn<int>("grid");
     QTest::addColumn<bool>("dark");
     QTest::addColumn<double>("scale");
-    QTest::newRow("tab pane") << "tabWidget" << false << 1.0;
-    QTest::newRow("tab pane, dark") << "tabWidget" << true << 1.0;
-    QTest::newRow("tab pane, scaled") << "tabWidget" << false << 1.5;
-    QTest::newRow("group box") << "groupBox" << false << 1.0;
-    QTest::newRow("group box, dark") << "groupBox" << true << 1.0;
-    QTest::newRow("group box, scaled") << "groupBox" << false << 1.25;
-    QTest::newRow("vertical scroll bar") << "vertical" << false << 1.0;
-    QTest::newRow("vertical scroll bar, dark") << "vertical" << true << 1.0;
-    QTest::newRow("horizontal scroll bar") << "horizontal" << false << 1.0;
-    QTest::newRow("horizontal scroll bar, dark") << "horizontal" << true << 1.0;
-    QTest::newRow("horizontal scroll bar, scaled") << "horizontal" << false << 1.5;
+    QTest::addColumn<QRect>("repainted"); // the whole part where empty
+    QTest::newRow("tab pane") << "tabWidget" << 0 << false << 1.0 << QRect();
+    QTest::newRow("tab pane, dark") << "tabWidget" << 0 << true << 1.0 << QRect();
+    QTest::newRow("tab pane, scaled") << "tabWidget" << 0 << false << 1.5 << QRect();
+    QTest::newRow("tab pane, a strip repainted") << "tabWidget" << 0 << false << 1.0 << QRect(0, 150, 700, 20);
+    QTest::newRow("group box") << "groupBox" << 0 << false << 1.0 << QRect();
+    QTest::newRow("group box, dark") << "groupBox" << 0 << true << 1.0 << QRect();
+    QTest::newRow("group box, scaled") << "groupBox" << 0 << false << 1.25 << QRect();
+    QTest::newRow("vertical scroll bar") << "vertical" << 20 << false << 1.0 << QRect();
+    QTest::newRow("vertical scroll bar, dark") << "vertical" << 20 << true << 1.0 << QRect();
+    QTest::newRow("vertical scroll bar, 10 rows") << "vertical" << 10 << false << 1.0 << QRect();
+    QTest::newRow("vertical scroll bar, scaled") << "vertical" << 20 << false << 1.5 << QRect();
+    QTest::newRow("vertical scroll bar, a strip repainted") << "vertical" << 20 << false << 1.0 << QRect(0, 100, 20, 20);
 }
 
 void tst_window::long_parts_draw_as_fusion()
 {
     QFETCH(QString, part);
+    QFETCH(int, grid);
     QFETCH(bool, dark);
     QFETCH(double, scale);
+    QFETCH(QRect, repainted);
     const QPalette light = QApplication::palette();
     const auto restore = qScopeGuard([&light] { QApplication::setPalette(light); });
     if (dark) {
@@ -581,22 +586,21 @@ void tst_window::long_parts_draw_as_fusion()
         palette.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
         QApplication::setPalette(palette);
     }
-    // A full grid gives both scroll bars their length and a handle.
-    resize_grid(20);
+    // The grid's size gives the scroll bar its handle.
+    resize_grid(grid);
     auto *area = m_window->findChild<QScrollArea *>("network_area");
-    QWidget *w = part == "vertical" ? area->verticalScrollBar()
-        : part == "horizontal"      ? area->horizontalScrollBar()
-                                    : m_window->findChild<QWidget *>(part);
+    QWidget *w = part == "vertical" ? area->verticalScrollBar() : m_window->findChild<QWidget *>(part);
     QTRY_VERIFY(w->isVisible());
     QStyle *own = w->style();
     QVERIFY(own != QApplication::style());
-    // Onto a background that is not the bar's own, as the window's is not.
-    const auto drawn = [w, scale] {
+    // Onto a background that is not the part's own, as the window's is not.
+    const auto drawn = [w, scale, repainted] {
         QImage image((QSizeF(w->size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
         image.fill(QColor(200, 40, 40, 128));
         QPainter painter(&image);
         painter.scale(scale, scale);
-        w->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        w->render(&painter, QPoint(), repainted.isEmpty() ? QRegion() : QRegion(repainted),
+                  QWidget::DrawWindowBackground);
         return image;
     };
     const QImage by_own = drawn();
