@@ -30,7 +30,8 @@ public:
         const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(option);
         if (element == PE_PanelLineEdit && frame && cacheable(*frame, *painter))
             draw_kept(*frame, painter, widget);
-        else if ((element == PE_FrameTabWidget || element == PE_FrameGroupBox) && in_bands(*option, *painter))
+        else if ((element == PE_FrameTabWidget || element == PE_FrameGroupBox)
+                 && in_bands(*option, *painter))
             draw_in_bands(element, *option, painter, widget);
         else
             QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -39,7 +40,7 @@ public:
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
                             QPainter *painter, const QWidget *widget) const override
     {
-        if (control == CC_ScrollBar && draw_in_pieces(*option, painter, widget))
+        if (control == CC_ScrollBar && draw_onto_copies(*option, painter, widget))
             return;
         QProxyStyle::drawComplexControl(control, option, painter, widget);
     }
@@ -54,7 +55,8 @@ private:
     // pixels. A horizontal bar is short; cut into columns, the corners of its handle took other
     // pixels than Fusion's, so it is drawn at once. False, having drawn nothing, where the
     // pixels under the bar cannot be read.
-    bool draw_in_pieces(const QStyleOptionComplex &option, QPainter *painter, const QWidget *widget) const
+    bool draw_onto_copies(const QStyleOptionComplex &option, QPainter *painter,
+                          const QWidget *widget) const
     {
         const QRect r = option.rect;
         if (r.height() <= BAND || !whole_pixels(*painter) || painter->opacity() != 1.0
@@ -63,7 +65,8 @@ private:
             || painter->paintEngine()->paintDevice()->devType() != QInternal::Image)
             return false;
         const auto *target = static_cast<const QImage *>(painter->paintEngine()->paintDevice());
-        const QPoint offset(int(painter->deviceTransform().dx()), int(painter->deviceTransform().dy()));
+        const QTransform t = painter->deviceTransform();
+        const QPoint offset(int(t.dx()), int(t.dy()));
         if (!target->rect().contains(r.translated(offset)))
             return false;
         const QRect paintable = paintable_area(*painter);
@@ -162,10 +165,9 @@ private:
         QImage picture;
     };
 
-    // Drawn unscaled at a whole-pixel offset, where a unit of the frame is a pixel.
     // Where the painter can still paint, in its own coordinates: a repaint of part of a widget
-    // draws its frame anew in every band or piece, and only those in that part show. Called
-    // only at whole pixels.
+    // would draw its frame anew in every band, and only those in that part show. Called only at
+    // whole pixels.
     static QRect paintable_area(const QPainter &painter)
     {
         QRect area = painter.paintEngine()->systemClip().boundingRect();
@@ -177,6 +179,7 @@ private:
         return area;
     }
 
+    // Drawn unscaled at a whole-pixel offset, where a unit of the frame is a pixel.
     static bool whole_pixels(const QPainter &painter)
     {
         const QTransform t = painter.deviceTransform();
@@ -203,13 +206,13 @@ private:
     mutable std::vector<Frame> m_frames;
 };
 
-
-} // namespace
-
+// Where the application draws with Fusion, as it does everywhere by default.
 bool drawn_by_fusion()
 {
     return QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0;
 }
+
+} // namespace
 
 QStyle *new_fusion_frames_style(QObject *owner)
 {
