@@ -3,7 +3,6 @@
 #include "app/typing.h"
 
 #include "app/looks.h"
-#include "app/fusion_frames.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -95,14 +94,12 @@ bool touch_input()
 
 } // namespace
 
-NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status)
+NetworkPanel::NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status, QStyle *cell_style)
     : m_grid(grid)
     , m_status(status)
     , m_mapper(new QSignalMapper(owner))
+    , m_cell_style(cell_style)
 {
-    // Only where the grid is Fusion's, as it is everywhere by default: any other style draws
-    // the cells itself, as it draws the rest of the window.
-    m_cell_style = new_fusion_frames_style(owner);
     // The grid's contents stay anchored at the top left while the size changes, so a step of
     // the size box repaints only the cells it adds or moves, not all 460.
     QWidget *host = grid->parentWidget();

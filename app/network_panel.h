@@ -21,8 +21,9 @@ class NetworkPanel
     Q_DISABLE_COPY_MOVE(NetworkPanel)
 
 public:
-    // owner parents the signal mapper; grid receives every widget; status shows the outcome.
-    NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status);
+    // owner parents the signal mapper; grid receives every widget; status shows the outcome;
+    // cell_style, where there is one, draws the cells (else the application's style does).
+    NetworkPanel(QObject *owner, QGridLayout *grid, QLabel *status, QStyle *cell_style);
 
     int size() const { return m_n; }
     // Reports the id of every cell left.
@@ -67,7 +68,7 @@ private:
     QLabel *m_status;
     int m_n = 0;
     QSignalMapper *m_mapper;
-    QStyle *m_cell_style = nullptr; // the cells' own, where they have one
+    QStyle *m_cell_style; // the cells' own, where they have one
     Slot<QLabel> m_headers[HEADER_ROWS][MAX];
     Slot<QLabel> m_row_labels[MAX];
     Slot<QLabel> m_vec_labels[MAX];

@@ -152,7 +152,10 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
 {
     m_pictures->decode_ahead(QString::fromLatin1(PICTURES[TAB_OHM]));
     ui->setupUi(this);
-    if (QStyle *frames = new_fusion_frames_style(this)) {
+    // One proxy of Fusion, where the window draws with Fusion, for its tall parts and the
+    // grid's cells; any other style draws them itself, as it draws the rest of the window.
+    QStyle *frames = new_fusion_frames_style(this);
+    if (frames) {
         ui->tabWidget->setStyle(frames);
         ui->groupBox->setStyle(frames);
         ui->network_area->verticalScrollBar()->setStyle(frames);
@@ -201,7 +204,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
         QSettings().setValue(QStringLiteral("series"), index > 0 ? ui->cb_series->currentText() : QString());
     });
 
-    m_network = std::make_unique<NetworkPanel>(this, ui->gridLayout, ui->network_status);
+    m_network = std::make_unique<NetworkPanel>(this, ui->gridLayout, ui->network_status, frames);
     connect(m_network->mapper(), &QSignalMapper::mappedInt, this, &ohmara::network_edit_slot);
     connect(ui->sb_network, &QSpinBox::valueChanged, this, &ohmara::network_size_slot);
     connect(ui->network_solve, &QPushButton::pressed, this, &ohmara::network_solve_slot);
