@@ -9,6 +9,8 @@
 #include <QWidget>
 
 #include <dlfcn.h>
+#include <pthread.h>
+#include <sched.h>
 
 // The program's PNG reader (png_reader.cpp), found before the toolkit's image plugins.
 Q_IMPORT_PLUGIN(PngReaderPlugin)
@@ -90,19 +92,64 @@ protected:
 
 } // namespace
 
-FontConfigurationAhead::FontConfigurationAhead()
+ThreadElsewhere::ThreadElsewhere(std::function<void()> work)
+    : m_work(std::move(work))
 {
-    // The library the toolkit itself is linked to, looked up rather than linked: the program
-    // needs neither its headers nor to load it where the toolkit does not.
+    if (!m_work)
+        return;
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) {
+        m_work();
+        return;
+    }
+    cpu_set_t elsewhere;
+    const int here = sched_getcpu();
+    if (here >= 0 && sched_getaffinity(0, sizeof elsewhere, &elsewhere) == 0) {
+        CPU_CLR(here, &elsewhere);
+        if (CPU_COUNT(&elsewhere) > 0)
+            pthread_attr_setaffinity_np(&attributes, sizeof elsewhere, &elsewhere);
+    }
+    const auto run = [](void *self) -> void * {
+        static_cast<ThreadElsewhere *>(self)->m_work();
+        return nullptr;
+    };
+    m_running = pthread_create(&m_thread, &attributes, run, this) == 0;
+    pthread_attr_destroy(&attributes);
+    // Without a thread the work is still done, only not alongside.
+    if (!m_running)
+        m_work();
+}
+
+void ThreadElsewhere::join()
+{
+    if (m_running)
+        pthread_join(m_thread, nullptr);
+    m_running = false;
+}
+
+namespace {
+
+// The library the toolkit itself is linked to, looked up rather than linked: the program
+// needs neither its headers nor to load it where the toolkit does not. Nothing to run where
+// the toolkit finds its fonts without it.
+std::function<void()> font_configuration_reader()
+{
     using Init = int (*)();
     if (const auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
-        m_reading = std::thread(init);
+        return [init] { init(); };
+    return {};
+}
+
+} // namespace
+
+FontConfigurationAhead::FontConfigurationAhead()
+    : m_reading(font_configuration_reader())
+{
 }
 
 void FontConfigurationAhead::wait()
 {
-    if (m_reading.joinable())
-        m_reading.join();
+    m_reading.join();
 }
 
 void set_up_application()

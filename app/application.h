@@ -1,8 +1,30 @@
 #pragma once
 
-#include <thread>
+#include <functional>
+
+#include <pthread.h>
 
 class QWidget;
+
+// Runs work on a thread of its own, placed on another processor than its maker's where the
+// process may use one. A new thread otherwise starts on its maker's processor, and a process
+// just started weighs too little for the scheduler to move either: at start-up the two took
+// turns there while the other processors idled. Empty work starts nothing.
+class ThreadElsewhere
+{
+public:
+    explicit ThreadElsewhere(std::function<void()> work);
+    ~ThreadElsewhere() { join(); }
+    ThreadElsewhere(const ThreadElsewhere &) = delete;
+    ThreadElsewhere &operator=(const ThreadElsewhere &) = delete;
+
+    void join();
+
+private:
+    std::function<void()> m_work;
+    pthread_t m_thread{};
+    bool m_running = false;
+};
 
 // Reads the system's font configuration on a thread of its own, from before the application
 // object exists until wait(). Fontconfig parses every configuration file the first time any
@@ -13,7 +35,6 @@ class FontConfigurationAhead
 {
 public:
     FontConfigurationAhead();
-    ~FontConfigurationAhead() { wait(); }
     FontConfigurationAhead(const FontConfigurationAhead &) = delete;
     FontConfigurationAhead &operator=(const FontConfigurationAhead &) = delete;
 
@@ -22,7 +43,7 @@ public:
     void wait();
 
 private:
-    std::thread m_reading;
+    ThreadElsewhere m_reading;
 };
 
 // What the program sets on its application object before building the window: the name the

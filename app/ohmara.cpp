@@ -1,5 +1,6 @@
 #include "app/ohmara.h"
 
+#include "app/application.h"
 #include "app/leave_reporter.h"
 #include "app/typing.h"
 #include "app/netlist_dialog.h"
@@ -25,8 +26,6 @@
 #include <QFile>
 #include <QApplication>
 #include <QFontMetrics>
-
-#include <QThreadPool>
 
 #include <cmath>
 #include <future>
@@ -86,13 +85,13 @@ class PictureLoader : public QObject
 public:
     using QObject::QObject;
 
-    // The picture in view at the first paint is decoded on another thread while the window is
-    // built, so it is ready when its label shows.
+    // The picture in view at the first paint is decoded on another thread, on another
+    // processor, while the window is built, so it is ready when its label shows.
     void decode_ahead(const QString &path)
     {
         auto decode = std::make_shared<std::packaged_task<QImage()>>([path] { return QImage(path); });
         m_ahead.emplace(path, decode->get_future());
-        QThreadPool::globalInstance()->start([decode] { (*decode)(); });
+        m_decoding.push_back(std::make_unique<ThreadElsewhere>([decode] { (*decode)(); }));
     }
 
     void add(QLabel *label, const QString &path)
@@ -123,6 +122,7 @@ protected:
 private:
     QHash<QObject *, QString> m_paths;
     std::map<QString, std::future<QImage>> m_ahead;
+    std::vector<std::unique_ptr<ThreadElsewhere>> m_decoding;
 };
 
 namespace {
