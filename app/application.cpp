@@ -104,13 +104,19 @@ ThreadElsewhere::ThreadElsewhere(std::function<void()> work)
     }
     cpu_set_t elsewhere;
     const int here = sched_getcpu();
-    if (here >= 0 && sched_getaffinity(0, sizeof elsewhere, &elsewhere) == 0) {
+    if (here >= 0 && sched_getaffinity(0, sizeof m_allowed, &m_allowed) == 0) {
+        elsewhere = m_allowed;
         CPU_CLR(here, &elsewhere);
-        if (CPU_COUNT(&elsewhere) > 0)
-            pthread_attr_setaffinity_np(&attributes, sizeof elsewhere, &elsewhere);
+        m_placed = CPU_COUNT(&elsewhere) > 0
+                   && pthread_attr_setaffinity_np(&attributes, sizeof elsewhere, &elsewhere) == 0;
     }
-    const auto run = [](void *self) -> void * {
-        static_cast<ThreadElsewhere *>(self)->m_work();
+    const auto run = [](void *data) -> void * {
+        auto *self = static_cast<ThreadElsewhere *>(data);
+        // Only where it starts is chosen: from there on the scheduler may move it as it sees
+        // fit, also back beside its maker when another program takes its processor.
+        if (self->m_placed)
+            pthread_setaffinity_np(pthread_self(), sizeof self->m_allowed, &self->m_allowed);
+        self->m_work();
         return nullptr;
     };
     m_running = pthread_create(&m_thread, &attributes, run, this) == 0;

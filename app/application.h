@@ -3,11 +3,12 @@
 #include <functional>
 
 #include <pthread.h>
+#include <sched.h>
 
 class QWidget;
 
-// Runs work on a thread of its own, placed on another processor than its maker's where the
-// process may use one. A new thread otherwise starts on its maker's processor, and a process
+// Runs work on a thread of its own, started on another processor than its maker's where the
+// maker may use one. A new thread otherwise starts on its maker's processor, and a process
 // just started weighs too little for the scheduler to move either: at start-up the two took
 // turns there while the other processors idled. Empty work starts nothing.
 class ThreadElsewhere
@@ -22,6 +23,8 @@ public:
 
 private:
     std::function<void()> m_work;
+    cpu_set_t m_allowed{};
+    bool m_placed = false;
     pthread_t m_thread{};
     bool m_running = false;
 };
