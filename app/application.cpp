@@ -9,8 +9,6 @@
 #include <QWidget>
 
 #include <dlfcn.h>
-#include <pthread.h>
-#include <sched.h>
 
 // The program's PNG reader (png_reader.cpp), found before the toolkit's image plugins.
 Q_IMPORT_PLUGIN(PngReaderPlugin)
@@ -91,47 +89,6 @@ protected:
 };
 
 } // namespace
-
-ThreadElsewhere::ThreadElsewhere(std::function<void()> work)
-    : m_work(std::move(work))
-{
-    if (!m_work)
-        return;
-    pthread_attr_t attributes;
-    if (pthread_attr_init(&attributes) != 0) {
-        m_work();
-        return;
-    }
-    cpu_set_t elsewhere;
-    const int here = sched_getcpu();
-    if (here >= 0 && sched_getaffinity(0, sizeof m_allowed, &m_allowed) == 0) {
-        elsewhere = m_allowed;
-        CPU_CLR(here, &elsewhere);
-        m_placed = CPU_COUNT(&elsewhere) > 0
-                   && pthread_attr_setaffinity_np(&attributes, sizeof elsewhere, &elsewhere) == 0;
-    }
-    const auto run = [](void *data) -> void * {
-        auto *self = static_cast<ThreadElsewhere *>(data);
-        // Only where it starts is chosen: from there on the scheduler may move it as it sees
-        // fit, also back beside its maker when another program takes its processor.
-        if (self->m_placed)
-            pthread_setaffinity_np(pthread_self(), sizeof self->m_allowed, &self->m_allowed);
-        self->m_work();
-        return nullptr;
-    };
-    m_running = pthread_create(&m_thread, &attributes, run, this) == 0;
-    pthread_attr_destroy(&attributes);
-    // Without a thread the work is still done, only not alongside.
-    if (!m_running)
-        m_work();
-}
-
-void ThreadElsewhere::join()
-{
-    if (m_running)
-        pthread_join(m_thread, nullptr);
-    m_running = false;
-}
 
 namespace {
 

@@ -1,33 +1,8 @@
 #pragma once
 
-#include <functional>
-
-#include <pthread.h>
-#include <sched.h>
+#include "base/thread_elsewhere.h"
 
 class QWidget;
-
-// Runs work on a thread of its own, started on another processor than its maker's where the
-// maker may use one. A new thread otherwise starts on its maker's processor, and a process
-// just started weighs too little for the scheduler to move either: at start-up the two took
-// turns there while the other processors idled. Empty work starts nothing.
-class ThreadElsewhere
-{
-public:
-    explicit ThreadElsewhere(std::function<void()> work);
-    ~ThreadElsewhere() { join(); }
-    ThreadElsewhere(const ThreadElsewhere &) = delete;
-    ThreadElsewhere &operator=(const ThreadElsewhere &) = delete;
-
-    void join();
-
-private:
-    std::function<void()> m_work;
-    cpu_set_t m_allowed{};
-    bool m_placed = false;
-    pthread_t m_thread{};
-    bool m_running = false;
-};
 
 // Reads the system's font configuration on a thread of its own, from before the application
 // object exists until wait(). Fontconfig parses every configuration file the first time any

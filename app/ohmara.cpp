@@ -1,6 +1,5 @@
 #include "app/ohmara.h"
 
-#include "app/application.h"
 #include "app/leave_reporter.h"
 #include "app/typing.h"
 #include "app/netlist_dialog.h"
@@ -8,6 +7,7 @@
 #include "app/looks.h"
 #include "app/network_panel.h"
 #include "app/fusion_frames.h"
+#include "base/thread_elsewhere.h"
 #include "storage/calculation_file.h"
 #include "ui_help.h"
 #include "ui_ohmara.h"

@@ -6,6 +6,7 @@
 #include "calculators/response.h"
 #include "network/netlist.h"
 #include "network/typed_system.h"
+#include "base/thread_elsewhere.h"
 #include "storage/calculation_file.h"
 #include "numbers/format.h"
 #include "numbers/parse.h"
@@ -25,8 +26,6 @@
 #include <map>
 #include <optional>
 #include <sstream>
-#include <system_error>
-#include <thread>
 #include <tuple>
 
 namespace {
@@ -1274,12 +1273,9 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
                 }
             }
         };
-        // Where no thread can be started, this one answers the whole block.
-        std::thread helper;
-        try {
-            helper = std::thread(answer_block, 1);
-        } catch (const std::system_error &) {
-        }
+        // Where no thread can be started, this one answers the whole block before printing
+        // the last.
+        ThreadElsewhere helper([&answer_block] { answer_block(1); });
         printed_all = first_block || print_block(other);
         if (printed_all) {
             if (more)
@@ -1288,8 +1284,7 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
                 other.count = 0;
             answer_block(0);
         }
-        if (helper.joinable())
-            helper.join();
+        helper.join();
         if (!printed_all)
             return CLI_IO;
         current = 1 - current;

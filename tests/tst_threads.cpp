@@ -1,6 +1,6 @@
 // The start-up's helper threads: each runs its work once, on a thread of its own, and away
 // from the processor of the thread that made it wherever the maker may use another.
-#include "app/application.h"
+#include "base/thread_elsewhere.h"
 
 #include <QScopeGuard>
 #include <QTest>
