@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/thread_elsewhere.h"
+#include "base/helper_thread.h"
 
 class QWidget;
 
@@ -12,7 +12,8 @@ class QWidget;
 class FontConfigurationAhead
 {
 public:
-    FontConfigurationAhead();
+    // The program's arguments, which may name the toolkit's platform.
+    FontConfigurationAhead(int argc, char **argv);
     FontConfigurationAhead(const FontConfigurationAhead &) = delete;
     FontConfigurationAhead &operator=(const FontConfigurationAhead &) = delete;
 
@@ -21,8 +22,13 @@ public:
     void wait();
 
 private:
-    ThreadElsewhere m_reading;
+    HelperThread m_reading;
 };
+
+// Whether the toolkit, started with these arguments, draws through a display server (X11,
+// Wayland) rather than into memory only (offscreen, minimal): named by -platform, else by
+// QT_QPA_PLATFORM, else the toolkit's default, which has one.
+bool has_display_server(int argc, char **argv);
 
 // What the program sets on its application object before building the window: the name the
 // desktop shows and the desktop entry it matches the window to. Shared by main() and the

@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(pics);
     int status = 0;
     {
-        FontConfigurationAhead fonts;
+        FontConfigurationAhead fonts(argc, argv);
         QApplication app(argc, argv);
         set_up_application();
         fonts.wait();

@@ -7,7 +7,7 @@
 #include "app/looks.h"
 #include "app/network_panel.h"
 #include "app/fusion_frames.h"
-#include "base/thread_elsewhere.h"
+#include "base/helper_thread.h"
 #include "storage/calculation_file.h"
 #include "ui_help.h"
 #include "ui_ohmara.h"
@@ -91,7 +91,7 @@ public:
     {
         auto decode = std::make_shared<std::packaged_task<QImage()>>([path] { return QImage(path); });
         m_ahead.emplace(path, decode->get_future());
-        m_decoding.push_back(std::make_unique<ThreadElsewhere>([decode] { (*decode)(); }));
+        m_decoding.push_back(std::make_unique<HelperThread>([decode] { (*decode)(); }, HelperThread::AwayFromMaker));
     }
 
     void add(QLabel *label, const QString &path)
@@ -122,7 +122,7 @@ protected:
 private:
     QHash<QObject *, QString> m_paths;
     std::map<QString, std::future<QImage>> m_ahead;
-    std::vector<std::unique_ptr<ThreadElsewhere>> m_decoding;
+    std::vector<std::unique_ptr<HelperThread>> m_decoding;
 };
 
 namespace {

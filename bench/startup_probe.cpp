@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Q_INIT_RESOURCE(pics);
-    FontConfigurationAhead fonts;
+    FontConfigurationAhead fonts(argc, argv);
     QApplication app(argc, argv);
     set_up_application();
     fonts.wait();

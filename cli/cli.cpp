@@ -6,7 +6,7 @@
 #include "calculators/response.h"
 #include "network/netlist.h"
 #include "network/typed_system.h"
-#include "base/thread_elsewhere.h"
+#include "base/helper_thread.h"
 #include "storage/calculation_file.h"
 #include "numbers/format.h"
 #include "numbers/parse.h"
@@ -1275,7 +1275,7 @@ int batch_in_blocks(std::istream &in, const Context &settings, std::istream &lin
         };
         // Where no thread can be started, this one answers the whole block before printing
         // the last.
-        ThreadElsewhere helper([&answer_block] { answer_block(1); });
+        HelperThread helper([&answer_block] { answer_block(1); }, HelperThread::AwayFromMaker);
         printed_all = first_block || print_block(other);
         if (printed_all) {
             if (more)

@@ -1,6 +1,8 @@
-// The start-up's helper threads: each runs its work once, on a thread of its own, and away
-// from the processor of the thread that made it wherever the maker may use another.
-#include "base/thread_elsewhere.h"
+// The start-up's helper threads: each runs its work once, on a thread of its own, started away
+// from the processor of the thread that made it wherever the maker may use another; the font
+// configuration reader goes there only where no display server needs the other processors.
+#include "app/application.h"
+#include "base/helper_thread.h"
 
 #include <QScopeGuard>
 #include <QTest>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include <pthread.h>
 #include <sched.h>
@@ -17,18 +20,20 @@ class tst_threads : public QObject
     Q_OBJECT
 
 private slots:
-    void runs_once_elsewhere_data();
-    void runs_once_elsewhere();
+    void runs_once_away_from_its_maker_data();
+    void runs_once_away_from_its_maker();
+    void display_server_data();
+    void display_server();
 };
 
-void tst_threads::runs_once_elsewhere_data()
+void tst_threads::runs_once_away_from_its_maker_data()
 {
     QTest::addColumn<bool>("maker_on_one_processor");
     QTest::newRow("maker may use every processor") << false;
     QTest::newRow("maker bound to one processor") << true;
 }
 
-void tst_threads::runs_once_elsewhere()
+void tst_threads::runs_once_away_from_its_maker()
 {
     QFETCH(bool, maker_on_one_processor);
     cpu_set_t allowed;
@@ -52,14 +57,14 @@ void tst_threads::runs_once_elsewhere()
         CPU_ZERO(&worker_allowed);
         const int maker_cpu = sched_getcpu();
         {
-            ThreadElsewhere thread([&] {
+            HelperThread thread([&] {
                 start_cpu = sched_getcpu();
                 worker = pthread_self();
                 pthread_getaffinity_np(worker, sizeof worker_allowed, &worker_allowed);
                 // Long enough that a join which does not wait is seen.
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
                 ++runs;
-            });
+            }, HelperThread::AwayFromMaker);
             if (sched_getcpu() != maker_cpu)
                 QSKIP("the maker moved to another processor while the thread started");
             thread.join();
@@ -73,6 +78,52 @@ void tst_threads::runs_once_elsewhere()
         else
             QVERIFY2(start_cpu != maker_cpu, qPrintable(QString("thread %1 started beside its maker").arg(k)));
     }
+}
+
+void tst_threads::display_server_data()
+{
+    QTest::addColumn<QByteArray>("environment"); // QT_QPA_PLATFORM; "-" for unset
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("server");
+    QTest::newRow("nothing named: the default") << QByteArray("-") << QStringList{} << true;
+    QTest::newRow("empty variable") << QByteArray("") << QStringList{} << true;
+    QTest::newRow("X11") << QByteArray("xcb") << QStringList{} << true;
+    QTest::newRow("Wayland, else X11") << QByteArray("wayland;xcb") << QStringList{} << true;
+    QTest::newRow("offscreen") << QByteArray("offscreen") << QStringList{} << false;
+    QTest::newRow("offscreen with options") << QByteArray("offscreen:enable_fonts") << QStringList{} << false;
+    QTest::newRow("minimal") << QByteArray("minimal") << QStringList{} << false;
+    QTest::newRow("argument over the variable") << QByteArray("xcb") << QStringList{"-platform", "offscreen"} << false;
+    QTest::newRow("the other way round") << QByteArray("offscreen") << QStringList{"-platform", "xcb"} << true;
+    QTest::newRow("double dash") << QByteArray("-") << QStringList{"--platform", "offscreen"} << false;
+    QTest::newRow("a file named like a platform") << QByteArray("xcb") << QStringList{"offscreen"} << true;
+    QTest::newRow("-platform last, no name") << QByteArray("offscreen") << QStringList{"file.oma", "-platform"} << false;
+}
+
+void tst_threads::display_server()
+{
+    QFETCH(QByteArray, environment);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, server);
+    const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
+    const bool was_set = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    const auto restore = qScopeGuard([&] {
+        if (was_set)
+            qputenv("QT_QPA_PLATFORM", saved);
+        else
+            qunsetenv("QT_QPA_PLATFORM");
+    });
+    if (environment == "-")
+        qunsetenv("QT_QPA_PLATFORM");
+    else
+        qputenv("QT_QPA_PLATFORM", environment);
+    std::vector<QByteArray> texts{QByteArray("ohmara")};
+    for (const QString &a : arguments)
+        texts.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &t : texts)
+        argv.push_back(t.data());
+    argv.push_back(nullptr);
+    QCOMPARE(has_display_server(int(texts.size()), argv.data()), server);
 }
 
 QTEST_GUILESS_MAIN(tst_threads)

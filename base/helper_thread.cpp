@@ -1,6 +1,6 @@
-#include "base/thread_elsewhere.h"
+#include "base/helper_thread.h"
 
-ThreadElsewhere::ThreadElsewhere(std::function<void()> work)
+HelperThread::HelperThread(std::function<void()> work, Start start)
     : m_work(std::move(work))
 {
     if (!m_work)
@@ -11,7 +11,7 @@ ThreadElsewhere::ThreadElsewhere(std::function<void()> work)
         return;
     }
     cpu_set_t elsewhere;
-    const int here = sched_getcpu();
+    const int here = start == AwayFromMaker ? sched_getcpu() : -1;
     if (here >= 0 && sched_getaffinity(0, sizeof m_allowed, &m_allowed) == 0) {
         elsewhere = m_allowed;
         CPU_CLR(here, &elsewhere);
@@ -19,9 +19,9 @@ ThreadElsewhere::ThreadElsewhere(std::function<void()> work)
                    && pthread_attr_setaffinity_np(&attributes, sizeof elsewhere, &elsewhere) == 0;
     }
     const auto run = [](void *data) -> void * {
-        auto *self = static_cast<ThreadElsewhere *>(data);
-        // Only where it starts is chosen: from there on the scheduler may move it as it sees
-        // fit, also back beside its maker when another program takes its processor.
+        auto *self = static_cast<HelperThread *>(data);
+        // Only where it starts is chosen: the scheduler may move it back beside its maker, when
+        // another program takes its processor.
         if (self->m_placed)
             pthread_setaffinity_np(pthread_self(), sizeof self->m_allowed, &self->m_allowed);
         self->m_work();
@@ -33,7 +33,7 @@ ThreadElsewhere::ThreadElsewhere(std::function<void()> work)
         m_work();
 }
 
-void ThreadElsewhere::join()
+void HelperThread::join()
 {
     if (m_running)
         pthread_join(m_thread, nullptr);
