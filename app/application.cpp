@@ -90,10 +90,6 @@ protected:
     }
 };
 
-} // namespace
-
-namespace {
-
 // The library the toolkit itself is linked to, looked up rather than linked: the program
 // needs neither its headers nor to load it where the toolkit does not. Nothing to run where
 // the toolkit finds its fonts without it.

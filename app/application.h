@@ -7,7 +7,8 @@ class QWidget;
 // Reads the system's font configuration on a thread of its own, from before the application
 // object exists until wait(). Fontconfig parses every configuration file the first time any
 // text is measured, a quarter of the start-up, and the toolkit loads its platform meanwhile;
-// the window's first widget measures text. Where the toolkit finds its fonts without
+// the window's first widget measures text. The thread starts beside the main thread where a
+// display server is used, away from it otherwise. Where the toolkit finds its fonts without
 // fontconfig, nothing is started.
 class FontConfigurationAhead
 {
