@@ -28,7 +28,6 @@
 #include <QFontMetrics>
 
 #include <cmath>
-#include <future>
 #include <map>
 #include <memory>
 #include <QDir>
@@ -89,9 +88,10 @@ public:
     // processor, while the window is built, so it is ready when its label shows.
     void decode_ahead(const QString &path)
     {
-        auto decode = std::make_shared<std::packaged_task<QImage()>>([path] { return QImage(path); });
-        m_ahead.emplace(path, decode->get_future());
-        m_decoding.push_back(std::make_unique<HelperThread>([decode] { (*decode)(); }, HelperThread::AwayFromMaker));
+        Ahead &ahead = m_ahead[path];
+        QImage *image = &ahead.image;
+        ahead.decoding = std::make_unique<HelperThread>([image, path] { *image = QImage(path); },
+                                                        HelperThread::AwayFromMaker);
     }
 
     void add(QLabel *label, const QString &path)
@@ -109,7 +109,8 @@ protected:
             const QString path = m_paths.take(label);
             const auto ahead = m_ahead.find(path);
             if (ahead != m_ahead.end()) {
-                label->setPixmap(QPixmap::fromImage(ahead->second.get()));
+                ahead->second.decoding->join();
+                label->setPixmap(QPixmap::fromImage(ahead->second.image));
                 m_ahead.erase(ahead);
             } else {
                 label->setPixmap(QPixmap(path));
@@ -120,9 +121,16 @@ protected:
     }
 
 private:
+    // The thread writes the picture; it goes first when an entry is destroyed, so a window
+    // closed before the label showed waits for it.
+    struct Ahead
+    {
+        QImage image;
+        std::unique_ptr<HelperThread> decoding;
+    };
+
     QHash<QObject *, QString> m_paths;
-    std::map<QString, std::future<QImage>> m_ahead;
-    std::vector<std::unique_ptr<HelperThread>> m_decoding;
+    std::map<QString, Ahead> m_ahead;
 };
 
 namespace {
