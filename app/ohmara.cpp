@@ -88,6 +88,9 @@ public:
     // processor, while the window is built, so it is ready when its label shows.
     void decode_ahead(const QString &path)
     {
+        // Asked twice, the second would write the same picture alongside the first.
+        if (m_ahead.count(path))
+            return;
         Ahead &ahead = m_ahead[path];
         QImage *image = &ahead.image;
         ahead.decoding = std::make_unique<HelperThread>([image, path] { *image = QImage(path); },
