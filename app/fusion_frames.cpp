@@ -69,18 +69,11 @@ private:
         const QPoint offset(int(t.dx()), int(t.dy()));
         if (!target->rect().contains(r.translated(offset)))
             return false;
-        const QRect paintable = paintable_area(*painter);
-        for (int y = r.top(); y <= r.bottom(); y += BAND) {
-            const QRect band = QRect(r.left(), y, r.width(), BAND) & r;
-            if (!band.intersects(paintable))
-                continue;
+        for (const QRect &band : bands(r, *painter)) {
             QImage pixels = target->copy(band.translated(offset));
             {
                 QPainter p(&pixels);
-                p.setPen(painter->pen());
-                p.setBrush(painter->brush());
-                p.setFont(painter->font());
-                p.setRenderHints(painter->renderHints());
+                draw_as(p, *painter);
                 p.translate(-band.topLeft());
                 QProxyStyle::drawComplexControl(CC_ScrollBar, &option, &p, widget);
             }
@@ -97,13 +90,9 @@ private:
     void draw_in_bands(PrimitiveElement element, const QStyleOption &option, QPainter *painter,
                        const QWidget *widget) const
     {
-        const QRect r = option.rect;
-        const QRect paintable = paintable_area(*painter);
-        for (int y = r.top(); y <= r.bottom(); y += BAND) {
-            if (!paintable.intersects(QRect(r.left(), y, r.width(), BAND)))
-                continue;
+        for (const QRect &band : bands(option.rect, *painter)) {
             painter->save();
-            painter->setClipRect(QRect(r.left(), y, r.width(), BAND), Qt::IntersectClip);
+            painter->setClipRect(band, Qt::IntersectClip);
             QProxyStyle::drawPrimitive(element, &option, painter, widget);
             painter->restore();
         }
@@ -127,10 +116,7 @@ private:
         picture.fill(Qt::transparent);
         {
             QPainter p(&picture);
-            p.setPen(painter->pen());
-            p.setBrush(painter->brush());
-            p.setFont(painter->font());
-            p.setRenderHints(painter->renderHints());
+            draw_as(p, *painter);
             QStyleOptionFrame at_origin(frame);
             at_origin.rect.moveTopLeft(QPoint());
             QProxyStyle::drawPrimitive(PE_PanelLineEdit, &at_origin, &p, widget);
@@ -177,6 +163,29 @@ private:
         if (painter.hasClipping())
             area &= painter.clipBoundingRect().toAlignedRect();
         return area;
+    }
+
+    // The rows of r in bands of BAND, the last what is left, that reach where the painter can
+    // still paint.
+    static std::vector<QRect> bands(const QRect &r, const QPainter &painter)
+    {
+        std::vector<QRect> out;
+        const QRect paintable = paintable_area(painter);
+        for (int y = r.top(); y <= r.bottom(); y += BAND) {
+            const QRect band = QRect(r.left(), y, r.width(), BAND) & r;
+            if (band.intersects(paintable))
+                out.push_back(band);
+        }
+        return out;
+    }
+
+    // A painter on a picture takes the pen, brush, font and hints the style was handed.
+    static void draw_as(QPainter &p, const QPainter &handed)
+    {
+        p.setPen(handed.pen());
+        p.setBrush(handed.brush());
+        p.setFont(handed.font());
+        p.setRenderHints(handed.renderHints());
     }
 
     // Drawn unscaled at a whole-pixel offset, where a unit of the frame is a pixel.
