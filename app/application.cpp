@@ -11,6 +11,7 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <utility>
 
 // The program's PNG reader (png_reader.cpp), found before the toolkit's image plugins.
 Q_IMPORT_PLUGIN(PngReaderPlugin)
@@ -101,6 +102,10 @@ std::function<void()> font_configuration_reader()
     return {};
 }
 
+// Set before the initialisers run: a plain pointer, which none of them touches. An object
+// they construct would lose what was set in it.
+HelperThread *reader_started_early = nullptr;
+
 } // namespace
 
 // Connecting to a display server, the application object waits on it time and again, and the
@@ -109,25 +114,47 @@ std::function<void()> font_configuration_reader()
 // two processors). Drawing into memory only, the application object never waits, and beside
 // it the reader would run only once waited for.
 FontConfigurationAhead::FontConfigurationAhead(int argc, char **argv)
-    : m_reading(font_configuration_reader(),
-                has_display_server(argc, argv) ? HelperThread::BesideMaker : HelperThread::AwayFromMaker)
+    : m_reading(std::exchange(reader_started_early, nullptr))
 {
+    if (!m_reading) {
+        m_reading = std::make_unique<HelperThread>(font_configuration_reader(),
+            has_display_server(argc, argv) ? HelperThread::BesideMaker : HelperThread::AwayFromMaker);
+    }
+}
+
+void FontConfigurationAhead::start_before_initialisers(int argc, char **argv, char **environment)
+{
+    if (!reader_started_early && !has_display_server(argc, argv, environment))
+        reader_started_early = new HelperThread(font_configuration_reader(), HelperThread::AwayFromMaker);
+}
+
+bool FontConfigurationAhead::started_early()
+{
+    return reader_started_early;
 }
 
 void FontConfigurationAhead::wait()
 {
-    m_reading.join();
+    m_reading->join();
 }
 
-bool has_display_server(int argc, char **argv)
+bool has_display_server(int argc, char **argv, char **environment)
 {
-    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const char *const variable = "QT_QPA_PLATFORM=";
+    const char *platform = nullptr;
+    for (char **e = environment; e && *e; ++e) {
+        if (!std::strncmp(*e, variable, std::strlen(variable)))
+            platform = *e + std::strlen(variable);
+    }
     for (int i = 1; i + 1 < argc; ++i) {
         if (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform"))
             platform = argv[i + 1];
     }
+    if (!platform)
+        return true;
     // A name may carry options after a colon.
-    return !(platform.startsWith("offscreen") || platform.startsWith("minimal"));
+    const auto named = [platform](const char *name) { return !std::strncmp(platform, name, std::strlen(name)); };
+    return !(named("offscreen") || named("minimal"));
 }
 
 void set_up_application()

@@ -14,20 +14,45 @@ const char *const USAGE = "usage: ohmara [FILE.oma]\n"
                           "  -h, --help     this text\n"
                           "  -V, --version  the version\n";
 
+enum class Asked { Window, Version, Help };
+
+// What the command line asks for: the first of the options answered on the terminal, else the
+// window.
+Asked asked(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-V"))
+            return Asked::Version;
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+            return Asked::Help;
+    }
+    return Asked::Window;
+}
+
+void before_initialisers(int argc, char **argv, char **environment)
+{
+    if (asked(argc, argv) == Asked::Window)
+        FontConfigurationAhead::start_before_initialisers(argc, argv, environment);
+}
+
 } // namespace
+
+// Runs once the libraries are loaded, before any of their initialisers.
+__attribute__((section(".preinit_array"), used)) static void (*const run_first)(int, char **, char **) =
+    before_initialisers;
 
 int main(int argc, char *argv[])
 {
     // Answered before any window or display is needed.
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-V")) {
-            std::printf("ohmara %s\n", OHMARA_VERSION);
-            return 0;
-        }
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::fputs(USAGE, stdout);
-            return 0;
-        }
+    switch (asked(argc, argv)) {
+    case Asked::Version:
+        std::printf("ohmara %s\n", OHMARA_VERSION);
+        return 0;
+    case Asked::Help:
+        std::fputs(USAGE, stdout);
+        return 0;
+    case Asked::Window:
+        break;
     }
     Q_INIT_RESOURCE(pics);
     int status = 0;

@@ -7,6 +7,7 @@
 #include "bench/ratio_reporter.h"
 
 #include <QProcess>
+#include <QtGlobal>
 #include <QStringList>
 
 #include <chrono>
@@ -57,6 +58,9 @@ void process_startup(benchmark::State &state, const char *program)
 
 int main(int argc, char **argv)
 {
+    // For the processes started, which read it before anything else.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     for (const char *program : {"ohmara", "text", "empty"}) {
         benchmark::RegisterBenchmark(
             (std::string("process_startup/") + program).c_str(), process_startup, program)

@@ -24,6 +24,10 @@ private slots:
     void runs_once_away_from_its_maker();
     void display_server_data();
     void display_server();
+    void display_server_from_the_process_environment_data();
+    void display_server_from_the_process_environment();
+    void reader_before_initialisers_data();
+    void reader_before_initialisers();
 };
 
 void tst_threads::runs_once_away_from_its_maker_data()
@@ -48,7 +52,10 @@ void tst_threads::runs_once_away_from_its_maker()
         QSKIP("this machine lets the test use one processor only");
     }
 
-    // Several, as a thread left to the scheduler could start elsewhere by chance once.
+    // Several, as a thread left to the scheduler could start elsewhere by chance once, and a
+    // thread started away may be moved back before it looks where it runs (it gives up its
+    // placement first): once in five is allowed.
+    int beside = 0;
     for (int k = 0; k < 5; ++k) {
         std::atomic<int> runs{0};
         pthread_t worker{};
@@ -76,13 +83,14 @@ void tst_threads::runs_once_away_from_its_maker()
         if (maker_on_one_processor)
             QCOMPARE(start_cpu, maker_cpu);
         else
-            QVERIFY2(start_cpu != maker_cpu, qPrintable(QString("thread %1 started beside its maker").arg(k)));
+            beside += start_cpu == maker_cpu;
     }
+    QVERIFY2(beside <= 1, qPrintable(QString("%1 of 5 threads started beside their maker").arg(beside)));
 }
 
 void tst_threads::display_server_data()
 {
-    QTest::addColumn<QByteArray>("environment"); // QT_QPA_PLATFORM; "-" for unset
+    QTest::addColumn<QByteArray>("environment"); // QT_QPA_PLATFORM; "-" for none
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("server");
     QTest::newRow("nothing named: the default") << QByteArray("-") << QStringList{} << true;
@@ -99,10 +107,63 @@ void tst_threads::display_server_data()
     QTest::newRow("-platform last, no name") << QByteArray("offscreen") << QStringList{"file.oma", "-platform"} << false;
 }
 
+namespace {
+
+// argv as main() gets it, after the program's name.
+struct Arguments
+{
+    explicit Arguments(const QStringList &arguments)
+    {
+        texts.push_back("ohmara");
+        for (const QString &a : arguments)
+            texts.push_back(a.toLocal8Bit());
+        for (QByteArray &t : texts)
+            pointers.push_back(t.data());
+        pointers.push_back(nullptr);
+    }
+    int argc() const { return int(texts.size()); }
+    char **argv() { return pointers.data(); }
+
+    std::vector<QByteArray> texts;
+    std::vector<char *> pointers;
+};
+
+// An environment as handed to the code run before the initialisers; "-" leaves the variable out.
+Arguments environment_with_platform(const QByteArray &platform)
+{
+    QStringList variables{"HOME=/home/user"};
+    if (platform != "-")
+        variables.push_back(QString::fromLatin1("QT_QPA_PLATFORM=" + platform));
+    // A longer name after it, which must not be taken for it.
+    variables.push_back("QT_QPA_PLATFORMTHEME=gtk3");
+    Arguments environment(variables);
+    environment.pointers.erase(environment.pointers.begin()); // no program name here
+    return environment;
+}
+
+} // namespace
+
 void tst_threads::display_server()
 {
     QFETCH(QByteArray, environment);
     QFETCH(QStringList, arguments);
+    QFETCH(bool, server);
+    Arguments args(arguments);
+    Arguments variables = environment_with_platform(environment);
+    QCOMPARE(has_display_server(args.argc(), args.argv(), variables.argv()), server);
+}
+
+void tst_threads::display_server_from_the_process_environment_data()
+{
+    QTest::addColumn<QByteArray>("environment");
+    QTest::addColumn<bool>("server");
+    QTest::newRow("offscreen") << QByteArray("offscreen") << false;
+    QTest::newRow("X11") << QByteArray("xcb") << true;
+}
+
+void tst_threads::display_server_from_the_process_environment()
+{
+    QFETCH(QByteArray, environment);
     QFETCH(bool, server);
     const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
     const bool was_set = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
@@ -112,18 +173,42 @@ void tst_threads::display_server()
         else
             qunsetenv("QT_QPA_PLATFORM");
     });
-    if (environment == "-")
-        qunsetenv("QT_QPA_PLATFORM");
-    else
-        qputenv("QT_QPA_PLATFORM", environment);
-    std::vector<QByteArray> texts{QByteArray("ohmara")};
-    for (const QString &a : arguments)
-        texts.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &t : texts)
-        argv.push_back(t.data());
-    argv.push_back(nullptr);
-    QCOMPARE(has_display_server(int(texts.size()), argv.data()), server);
+    qputenv("QT_QPA_PLATFORM", environment);
+    Arguments args({});
+    QCOMPARE(has_display_server(args.argc(), args.argv()), server);
+}
+
+void tst_threads::reader_before_initialisers_data()
+{
+    QTest::addColumn<QByteArray>("environment");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("early");
+    QTest::newRow("offscreen") << QByteArray("offscreen") << QStringList{} << true;
+    QTest::newRow("minimal, by argument") << QByteArray("xcb") << QStringList{"-platform", "minimal"} << true;
+    QTest::newRow("X11") << QByteArray("xcb") << QStringList{} << false;
+    QTest::newRow("nothing named") << QByteArray("-") << QStringList{} << false;
+}
+
+void tst_threads::reader_before_initialisers()
+{
+    QFETCH(QByteArray, environment);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, early);
+    Arguments args(arguments);
+    Arguments variables = environment_with_platform(environment);
+    QVERIFY(!FontConfigurationAhead::started_early());
+    FontConfigurationAhead::start_before_initialisers(args.argc(), args.argv(), variables.argv());
+    QCOMPARE(FontConfigurationAhead::started_early(), early);
+    // A second call finds the first reader.
+    FontConfigurationAhead::start_before_initialisers(args.argc(), args.argv(), variables.argv());
+    QCOMPARE(FontConfigurationAhead::started_early(), early);
+    {
+        FontConfigurationAhead fonts(args.argc(), args.argv());
+        // Taken over by the object main() makes, which waits for it.
+        QVERIFY(!FontConfigurationAhead::started_early());
+        fonts.wait();
+    }
+    QVERIFY(!FontConfigurationAhead::started_early());
 }
 
 QTEST_GUILESS_MAIN(tst_threads)
