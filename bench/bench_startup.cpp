@@ -65,10 +65,13 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(
             (std::string("process_startup/") + program).c_str(), process_startup, program)
             ->UseManualTime()
-            // Many short repetitions, interleaved with the baselines': the machine's slow spells
-            // last longer than three starts, so each falls on few repetitions of each side.
-            ->Iterations(3)
-            ->Repetitions(20)
+            // Each start a repetition of its own, in random order with the baselines': the
+            // machine's slow spells last longer than a few starts, so each falls on few starts
+            // of each side; and whatever a start leaves behind for the next (one right after
+            // the program's is slower, for either side) falls on both sides alike. In blocks of
+            // three, two of every three of the program's starts came right after its own.
+            ->Iterations(1)
+            ->Repetitions(60)
             ->ReportAggregatesOnly(true)
             ->Unit(benchmark::kMillisecond);
     }
