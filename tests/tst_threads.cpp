@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include <dlfcn.h>
 #include <pthread.h>
 #include <sched.h>
 
@@ -20,6 +21,7 @@ class tst_threads : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void runs_once_away_from_its_maker_data();
     void runs_once_away_from_its_maker();
     void display_server_data();
@@ -29,6 +31,16 @@ private slots:
     void reader_before_initialisers_data();
     void reader_before_initialisers();
 };
+
+// The readers' configuration is released as the toolkit's font database releases it. Never
+// released, part of it reads as a leak to the leak sanitizer at exit (fontconfig reaches it by
+// ways the sanitizer does not follow; released, nothing is left).
+void tst_threads::cleanupTestCase()
+{
+    using Fini = void (*)();
+    if (const auto fini = reinterpret_cast<Fini>(dlsym(RTLD_DEFAULT, "FcFini")))
+        fini();
+}
 
 void tst_threads::runs_once_away_from_its_maker_data()
 {
