@@ -62,6 +62,9 @@ private slots:
     {
         Q_INIT_RESOURCE(pics);
         QStandardPaths::setTestModeEnabled(true);
+        // Settings of this process's own: the test runs scaled alongside itself, and one
+        // process clearing the settings file under the other lost what that one had chosen.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("settings"));
     }
     void init();
     void cleanup() { delete m_window; }
