@@ -7,6 +7,7 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOptionFrame>
+#include <QStyleOptionSlider>
 
 #include <algorithm>
 #include <array>
@@ -40,6 +41,9 @@ public:
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
                             QPainter *painter, const QWidget *widget) const override
     {
+        const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
+        if (control == CC_ScrollBar && bar && draw_kept_bar(*bar, painter, widget))
+            return;
         if (control == CC_ScrollBar && draw_onto_copies(*option, painter, widget))
             return;
         QProxyStyle::drawComplexControl(control, option, painter, widget);
@@ -128,6 +132,96 @@ private:
         m_frames.push_back({key, picture});
     }
 
+    // A bar drawn before in the same size, state and position is drawn from the picture kept
+    // of it: the size box spun back and forth shows the same few bars again and again, and a
+    // horizontal bar strokes lines along its length, a span a pixel, which the raster engine
+    // hands to its thread pool and waits for. Fusion covers the whole bar with its groove
+    // first, so where that leaves no pixel transparent, the bar does not depend on what lies
+    // under it and the picture is the very pixels; a bar that does stays drawn in place.
+    bool draw_kept_bar(const QStyleOptionSlider &bar, QPainter *painter, const QWidget *widget) const
+    {
+        if (!whole_pixels(*painter) || painter->opacity() != 1.0
+            || painter->compositionMode() != QPainter::CompositionMode_SourceOver
+            || bar.rect.isEmpty() || bar.rect.width() > 4096 || bar.rect.height() > 4096
+            // A transient bar fades in and out: the same state looks different over time.
+            || proxy()->styleHint(SH_ScrollBar_Transient, &bar, widget))
+            return false;
+        BarKey key{bar.rect.size(), uint(bar.state), bar.direction, uint(bar.subControls),
+                   uint(bar.activeSubControls), bar.orientation, bar.minimum, bar.maximum,
+                   bar.sliderPosition, bar.sliderValue, bar.singleStep, bar.pageStep,
+                   bar.upsideDown, {}};
+        for (int role = 0; role < QPalette::NColorRoles; ++role)
+            key.colors[size_t(role)] = bar.palette.color(QPalette::ColorRole(role)).rgba64();
+        auto found = std::find_if(m_bars.begin(), m_bars.end(), [&key](const Bar &b) { return b.key == key; });
+        if (found == m_bars.end()) {
+            QImage picture(bar.rect.size(), QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            {
+                QPainter p(&picture);
+                draw_as(p, *painter);
+                QStyleOptionSlider at_origin(bar);
+                at_origin.rect.moveTopLeft(QPoint());
+                if (!draw_onto_copies(at_origin, &p, widget))
+                    QProxyStyle::drawComplexControl(CC_ScrollBar, &at_origin, &p, widget);
+            }
+            if (m_bars.size() == 16)
+                m_bars.erase(m_bars.begin());
+            m_bars.push_back({key, picture, opaque(picture)});
+            found = m_bars.end() - 1;
+        }
+        if (!found->opaque)
+            return false;
+        // Where the painter's clip is more than a rectangle, a picture is blended a span a row,
+        // and a tall one would go to the thread pool too.
+        for (const QRect &band : bands(bar.rect, *painter))
+            painter->drawImage(band.topLeft(), found->picture, band.translated(-bar.rect.topLeft()));
+        return true;
+    }
+
+    static bool opaque(const QImage &picture)
+    {
+        for (int y = 0; y < picture.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+            if (!std::all_of(line, line + picture.width(), [](QRgb p) { return qAlpha(p) == 255; }))
+                return false;
+        }
+        return true;
+    }
+
+    struct BarKey
+    {
+        QSize size;
+        uint state;
+        Qt::LayoutDirection direction;
+        uint sub_controls;
+        uint active_sub_controls;
+        Qt::Orientation orientation;
+        int minimum;
+        int maximum;
+        int slider_position;
+        int slider_value;
+        int single_step;
+        int page_step;
+        bool upside_down;
+        std::array<QRgba64, QPalette::NColorRoles> colors;
+
+        bool operator==(const BarKey &o) const
+        {
+            return size == o.size && state == o.state && direction == o.direction
+                && sub_controls == o.sub_controls && active_sub_controls == o.active_sub_controls
+                && orientation == o.orientation && minimum == o.minimum && maximum == o.maximum
+                && slider_position == o.slider_position && slider_value == o.slider_value
+                && single_step == o.single_step && page_step == o.page_step
+                && upside_down == o.upside_down && colors == o.colors;
+        }
+    };
+    struct Bar
+    {
+        BarKey key;
+        QImage picture;
+        bool opaque;
+    };
+
     struct Key
     {
         QSize size;
@@ -213,6 +307,7 @@ private:
     }
 
     mutable std::vector<Frame> m_frames;
+    mutable std::vector<Bar> m_bars;
 };
 
 // Where the application draws with Fusion, as it does everywhere by default.

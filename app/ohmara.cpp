@@ -170,6 +170,7 @@ ohmara::ohmara(QWidget *parent, Qt::WindowFlags flags)
         ui->tabWidget->setStyle(frames);
         ui->groupBox->setStyle(frames);
         ui->network_area->verticalScrollBar()->setStyle(frames);
+        ui->network_area->horizontalScrollBar()->setStyle(frames);
     }
     fit_to_font(ui->tabWidget);
     // The dialogs open where the user last saved or loaded.

@@ -53,6 +53,23 @@
 // first shows, lay out the grid's widgets, open the help page, and run Save and Load from the
 // menu with their message boxes, and hand every widget's use to the model and show what it
 // changed. What the tabs compute is the model's, tested on the model.
+namespace {
+
+// A widget drawn as a repaint draws it, onto a background that is not its own, as the window's
+// is not; the whole widget where repainted is empty.
+QImage rendered(QWidget *w, double scale, const QRect &repainted)
+{
+    QImage image((QSizeF(w->size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(200, 40, 40, 128));
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    w->render(&painter, QPoint(), repainted.isEmpty() ? QRegion() : QRegion(repainted),
+              QWidget::DrawWindowBackground);
+    return image;
+}
+
+} // namespace
+
 class tst_window : public QObject
 {
     Q_OBJECT
@@ -85,6 +102,8 @@ private slots:
     void grid_cells_draw_as_line_edits();
     void long_parts_draw_as_fusion_data();
     void long_parts_draw_as_fusion();
+    void kept_bars_follow_the_bar_data();
+    void kept_bars_follow_the_bar();
     void returning_cells_are_new_data();
     void returning_cells_are_new();
     void focus_leaves_cells_that_go();
@@ -573,6 +592,11 @@ void tst_window::long_parts_draw_as_fusion_data()
     QTest::newRow("vertical scroll bar, 10 rows") << "vertical" << 10 << false << 1.0 << QRect();
     QTest::newRow("vertical scroll bar, scaled") << "vertical" << 20 << false << 1.5 << QRect();
     QTest::newRow("vertical scroll bar, a strip repainted") << "vertical" << 20 << false << 1.0 << QRect(0, 100, 20, 20);
+    QTest::newRow("horizontal scroll bar") << "horizontal" << 20 << false << 1.0 << QRect();
+    QTest::newRow("horizontal scroll bar, dark") << "horizontal" << 20 << true << 1.0 << QRect();
+    QTest::newRow("horizontal scroll bar, 8 columns") << "horizontal" << 8 << false << 1.0 << QRect();
+    QTest::newRow("horizontal scroll bar, scaled") << "horizontal" << 20 << false << 1.5 << QRect();
+    QTest::newRow("horizontal scroll bar, a strip repainted") << "horizontal" << 20 << false << 1.0 << QRect(150, 0, 100, 10);
 }
 
 void tst_window::long_parts_draw_as_fusion()
@@ -592,24 +616,60 @@ void tst_window::long_parts_draw_as_fusion()
     // The grid's size gives the scroll bar its handle.
     resize_grid(grid);
     auto *area = m_window->findChild<QScrollArea *>("network_area");
-    QWidget *w = part == "vertical" ? area->verticalScrollBar() : m_window->findChild<QWidget *>(part);
+    QWidget *w = part == "vertical"     ? area->verticalScrollBar()
+                 : part == "horizontal" ? area->horizontalScrollBar()
+                                        : m_window->findChild<QWidget *>(part);
     QTRY_VERIFY(w->isVisible());
     QStyle *own = w->style();
     QVERIFY(own != QApplication::style());
-    // Onto a background that is not the part's own, as the window's is not.
-    const auto drawn = [w, scale, repainted] {
-        QImage image((QSizeF(w->size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(QColor(200, 40, 40, 128));
-        QPainter painter(&image);
-        painter.scale(scale, scale);
-        w->render(&painter, QPoint(), repainted.isEmpty() ? QRegion() : QRegion(repainted),
-                  QWidget::DrawWindowBackground);
-        return image;
-    };
-    const QImage by_own = drawn();
+    const QImage by_own = rendered(w, scale, repainted);
     w->setStyle(QApplication::style());
-    const QImage by_application = drawn();
+    const QImage by_application = rendered(w, scale, repainted);
     w->setStyle(own);
+    QCOMPARE(by_own, by_application);
+}
+
+// A bar drawn again after it changed shows how it is now, not the picture kept of how it was.
+void tst_window::kept_bars_follow_the_bar_data()
+{
+    QTest::addColumn<Qt::Orientation>("orientation");
+    QTest::addColumn<QString>("change");
+    QTest::newRow("horizontal, scrolled to the end") << Qt::Horizontal << "end";
+    QTest::newRow("horizontal, scrolled half way") << Qt::Horizontal << "half";
+    QTest::newRow("horizontal, dark palette") << Qt::Horizontal << "dark";
+    QTest::newRow("horizontal, smaller grid") << Qt::Horizontal << "smaller";
+    QTest::newRow("horizontal, disabled") << Qt::Horizontal << "disabled";
+    QTest::newRow("vertical, scrolled half way") << Qt::Vertical << "half";
+    QTest::newRow("vertical, dark palette") << Qt::Vertical << "dark";
+}
+
+void tst_window::kept_bars_follow_the_bar()
+{
+    QFETCH(Qt::Orientation, orientation);
+    QFETCH(QString, change);
+    resize_grid(20);
+    auto *area = m_window->findChild<QScrollArea *>("network_area");
+    QScrollBar *bar = orientation == Qt::Horizontal ? area->horizontalScrollBar() : area->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible() && bar->maximum() > 0);
+    QStyle *own = bar->style();
+    const QImage before = rendered(bar, 1.0, QRect());
+    if (change == "end" || change == "half") {
+        bar->setValue(change == "end" ? bar->maximum() : bar->maximum() / 2);
+    } else if (change == "dark") {
+        QPalette palette(QColor(0x35, 0x35, 0x35));
+        palette.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+        bar->setPalette(palette);
+    } else if (change == "smaller") {
+        resize_grid(13);
+        QTRY_VERIFY(bar->maximum() < 20 * 80);
+    } else {
+        bar->setEnabled(false);
+    }
+    const QImage by_own = rendered(bar, 1.0, QRect());
+    QVERIFY(by_own != before);
+    bar->setStyle(QApplication::style());
+    const QImage by_application = rendered(bar, 1.0, QRect());
+    bar->setStyle(own);
     QCOMPARE(by_own, by_application);
 }
 
