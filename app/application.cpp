@@ -142,7 +142,8 @@ bool has_display_server(int argc, char **argv, char **environment)
 {
     const char *const variable = "QT_QPA_PLATFORM=";
     const char *platform = nullptr;
-    for (char **e = environment; e && *e; ++e) {
+    // The first, as getenv() finds it.
+    for (char **e = environment; e && *e && !platform; ++e) {
         if (!std::strncmp(*e, variable, std::strlen(variable)))
             platform = *e + std::strlen(variable);
     }

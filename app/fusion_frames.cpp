@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -106,10 +107,8 @@ private:
     // so blending the picture onto the window gives the very pixels drawing it there would.
     void draw_kept(const QStyleOptionFrame &frame, QPainter *painter, const QWidget *widget) const
     {
-        Key key{frame.rect.size(), uint(frame.state), frame.lineWidth, frame.midLineWidth,
-                uint(frame.features), frame.direction, {}};
-        for (int role = 0; role < QPalette::NColorRoles; ++role)
-            key.colors[size_t(role)] = frame.palette.color(QPalette::ColorRole(role)).rgba64();
+        const Key key{frame.rect.size(), uint(frame.state), frame.lineWidth, frame.midLineWidth,
+                      uint(frame.features), frame.direction, colors_of(frame.palette)};
         const auto found = std::find_if(m_frames.begin(), m_frames.end(),
                                         [&key](const Frame &f) { return f.key == key; });
         if (found != m_frames.end()) {
@@ -126,10 +125,7 @@ private:
             QProxyStyle::drawPrimitive(PE_PanelLineEdit, &at_origin, &p, widget);
         }
         painter->drawImage(frame.rect.topLeft(), picture);
-        // A handful of sizes, looks and states occur; the oldest goes when more come.
-        if (m_frames.size() == 16)
-            m_frames.erase(m_frames.begin());
-        m_frames.push_back({key, picture});
+        keep(m_frames, Frame{key, picture});
     }
 
     // A bar drawn before in the same size, state and position is drawn from the picture kept
@@ -146,12 +142,10 @@ private:
             // A transient bar fades in and out: the same state looks different over time.
             || proxy()->styleHint(SH_ScrollBar_Transient, &bar, widget))
             return false;
-        BarKey key{bar.rect.size(), uint(bar.state), bar.direction, uint(bar.subControls),
-                   uint(bar.activeSubControls), bar.orientation, bar.minimum, bar.maximum,
-                   bar.sliderPosition, bar.sliderValue, bar.singleStep, bar.pageStep,
-                   bar.upsideDown, {}};
-        for (int role = 0; role < QPalette::NColorRoles; ++role)
-            key.colors[size_t(role)] = bar.palette.color(QPalette::ColorRole(role)).rgba64();
+        const BarKey key{bar.rect.size(), uint(bar.state), bar.direction, uint(bar.subControls),
+                         uint(bar.activeSubControls), bar.orientation, bar.minimum, bar.maximum,
+                         bar.sliderPosition, bar.sliderValue, bar.singleStep, bar.pageStep,
+                         bar.upsideDown, colors_of(bar.palette)};
         auto found = std::find_if(m_bars.begin(), m_bars.end(), [&key](const Bar &b) { return b.key == key; });
         if (found == m_bars.end()) {
             QImage picture(bar.rect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -164,9 +158,7 @@ private:
                 if (!draw_onto_copies(at_origin, &p, widget))
                     QProxyStyle::drawComplexControl(CC_ScrollBar, &at_origin, &p, widget);
             }
-            if (m_bars.size() == 16)
-                m_bars.erase(m_bars.begin());
-            m_bars.push_back({key, picture, opaque(picture)});
+            keep(m_bars, Bar{key, picture, opaque(picture)});
             found = m_bars.end() - 1;
         }
         if (!found->opaque)
@@ -176,6 +168,26 @@ private:
         for (const QRect &band : bands(bar.rect, *painter))
             painter->drawImage(band.topLeft(), found->picture, band.translated(-bar.rect.topLeft()));
         return true;
+    }
+
+    using Colors = std::array<QRgba64, QPalette::NColorRoles>;
+
+    // The palette's colours in the group it draws with.
+    static Colors colors_of(const QPalette &palette)
+    {
+        Colors colors;
+        for (int role = 0; role < QPalette::NColorRoles; ++role)
+            colors[size_t(role)] = palette.color(QPalette::ColorRole(role)).rgba64();
+        return colors;
+    }
+
+    // A handful of sizes, looks and states occur; the oldest goes when more come.
+    template<typename Kept>
+    static void keep(std::vector<Kept> &kept, Kept item)
+    {
+        if (kept.size() == 16)
+            kept.erase(kept.begin());
+        kept.push_back(std::move(item));
     }
 
     static bool opaque(const QImage &picture)
@@ -203,7 +215,7 @@ private:
         int single_step;
         int page_step;
         bool upside_down;
-        std::array<QRgba64, QPalette::NColorRoles> colors;
+        Colors colors;
 
         bool operator==(const BarKey &o) const
         {
@@ -230,7 +242,7 @@ private:
         int mid_line_width;
         uint features;
         Qt::LayoutDirection direction;
-        std::array<QRgba64, QPalette::NColorRoles> colors;
+        Colors colors;
 
         bool operator==(const Key &o) const
         {
