@@ -115,15 +115,9 @@ private:
             painter->drawImage(frame.rect.topLeft(), found->picture);
             return;
         }
-        QImage picture(frame.rect.size(), QImage::Format_ARGB32_Premultiplied);
-        picture.fill(Qt::transparent);
-        {
-            QPainter p(&picture);
-            draw_as(p, *painter);
-            QStyleOptionFrame at_origin(frame);
-            at_origin.rect.moveTopLeft(QPoint());
+        const QImage picture = picture_of(frame, *painter, [&](const QStyleOptionFrame &at_origin, QPainter &p) {
             QProxyStyle::drawPrimitive(PE_PanelLineEdit, &at_origin, &p, widget);
-        }
+        });
         painter->drawImage(frame.rect.topLeft(), picture);
         keep(m_frames, Frame{key, picture});
     }
@@ -148,16 +142,10 @@ private:
                          bar.upsideDown, colors_of(bar.palette)};
         auto found = std::find_if(m_bars.begin(), m_bars.end(), [&key](const Bar &b) { return b.key == key; });
         if (found == m_bars.end()) {
-            QImage picture(bar.rect.size(), QImage::Format_ARGB32_Premultiplied);
-            picture.fill(Qt::transparent);
-            {
-                QPainter p(&picture);
-                draw_as(p, *painter);
-                QStyleOptionSlider at_origin(bar);
-                at_origin.rect.moveTopLeft(QPoint());
+            const QImage picture = picture_of(bar, *painter, [&](const QStyleOptionSlider &at_origin, QPainter &p) {
                 if (!draw_onto_copies(at_origin, &p, widget))
                     QProxyStyle::drawComplexControl(CC_ScrollBar, &at_origin, &p, widget);
-            }
+            });
             keep(m_bars, Bar{key, picture, opaque(picture)});
             found = m_bars.end() - 1;
         }
@@ -168,6 +156,22 @@ private:
         for (const QRect &band : bands(bar.rect, *painter))
             painter->drawImage(band.topLeft(), found->picture, band.translated(-bar.rect.topLeft()));
         return true;
+    }
+
+    // A transparent picture of the option's size, drawn on by draw with the option moved to its
+    // top left corner and the pen, brush, font and hints the style was handed.
+    template<typename Option, typename Draw>
+    static QImage picture_of(const Option &option, const QPainter &handed, Draw draw)
+    {
+        QImage picture(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        draw_as(p, handed);
+        Option at_origin(option);
+        at_origin.rect.moveTopLeft(QPoint());
+        draw(at_origin, p);
+        p.end();
+        return picture;
     }
 
     using Colors = std::array<QRgba64, QPalette::NColorRoles>;
